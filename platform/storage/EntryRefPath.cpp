@@ -60,7 +60,8 @@ status_t directory_path(dev_t device, ino_t inode, std::string* path)
 
 status_t path_for_ref(const entry_ref& ref, std::string* path)
 {
-	if (ref.name == NULL || ref.name[0] == '\0' || strchr(ref.name, '/') != NULL)
+	if (ref.name == NULL || ref.name[0] == '\0' || strchr(ref.name, '/') != NULL ||
+	    strcmp(ref.name, "..") == 0)
 		return B_BAD_VALUE;
 	std::string directory;
 	status_t status = directory_path(ref.device, ref.directory, &directory);
@@ -126,6 +127,13 @@ status_t ref_for_path(const char* path, entry_ref* ref)
 	}
 
 	remember_directory(st.st_dev, st.st_ino, resolved);
+	// A ref to a directory is often followed by refs to what it holds (a
+	// BPath or BEntry walking down, a node monitor message naming it as the
+	// "to directory"), so remember it too.
+	std::string full_leaf = std::string(resolved) + (strcmp(resolved, "/") == 0 ? "" : "/") + leaf;
+	struct stat leaf_st;
+	if (lstat(full_leaf.c_str(), &leaf_st) == 0 && S_ISDIR(leaf_st.st_mode))
+		remember_directory(leaf_st.st_dev, leaf_st.st_ino, full_leaf);
 	ref->device = st.st_dev;
 	ref->directory = st.st_ino;
 	return ref->set_name(leaf.c_str());

@@ -1,8 +1,11 @@
 #ifndef _ENTRY_H
 #define _ENTRY_H
 
+#include <Statable.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
+
+class BPath;
 
 // An entry: the leaf "name" in the directory whose inode is "directory" on
 // "device". On Linux, device and directory are st_dev and st_ino of the parent
@@ -27,5 +30,44 @@ struct entry_ref {
 
 // Device, then directory, then name (NULL first, else strcmp).
 bool operator<(const entry_ref& a, const entry_ref& b);
+
+// Fills |ref| for |path| (absolute, or relative to the working directory). The
+// leaf need not exist; B_ENTRY_NOT_FOUND for an empty path or a missing
+// directory component. A trailing symlink is not followed.
+status_t get_ref_for_path(const char* path, entry_ref* ref);
+
+// A named entry in a directory. The directory must exist, the leaf need not
+// ("abstract entry"): InitCheck() is B_OK for a file that was deleted, and
+// only the calls that need the node (GetNodeRef, GetStat, ...) then fail.
+class BEntry : public BStatable {
+public:
+	BEntry();
+	BEntry(const entry_ref* ref, bool traverse = false);
+	BEntry(const char* path, bool traverse = false);
+	BEntry(const BEntry& other);
+	virtual ~BEntry();
+
+	// |traverse| replaces a symlink by the entry it points to, link after link.
+	status_t SetTo(const entry_ref* ref, bool traverse = false);
+	status_t SetTo(const char* path, bool traverse = false);
+	void Unset();
+	status_t InitCheck() const;
+
+	bool Exists() const;
+	virtual status_t GetStat(struct stat* st) const;
+
+	status_t GetRef(entry_ref* ref) const;
+	status_t GetPath(BPath* path) const;
+	status_t GetParent(BEntry* entry) const;
+	status_t GetName(char* buffer) const; // |buffer| holds B_FILE_NAME_LENGTH bytes
+
+	BEntry& operator=(const BEntry& other);
+	bool operator==(const BEntry& other) const;
+	bool operator!=(const BEntry& other) const;
+
+private:
+	entry_ref fRef;
+	status_t fStatus;
+};
 
 #endif
