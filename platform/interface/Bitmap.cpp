@@ -5,6 +5,7 @@
 #include <string.h>
 #include <sys/mman.h>
 
+#include "interface/BitmapCache.h"
 #include "interface/BitmapPrivate.h"
 
 namespace {
@@ -184,6 +185,8 @@ void BBitmap::_Init(BRect bounds, uint32 flags, color_space colorSpace, int32 by
 
 void BBitmap::_Free()
 {
+	// Scaled drawing keeps converted copies and reductions of these pixels.
+	BPrivate::bitmap_bits_changed(this);
 	if (fMappedLength > 0)
 		munmap(fBits, fMappedLength);
 	else
@@ -269,6 +272,7 @@ status_t BBitmap::ImportBits(const void* data, int32 length, int32 bytesPerRow, 
 		sourceLeft -= min_c(sourceLeft, int64(bytesPerRow));
 		target += fBytesPerRow;
 	}
+	BPrivate::bitmap_bits_changed(this);
 	return B_OK;
 }
 
@@ -289,5 +293,6 @@ status_t BBitmap::ImportBits(const BBitmap* bitmap)
 		memcpy(fBits + int64(y) * fBytesPerRow, bitmap->fBits + int64(y) * bitmap->fBytesPerRow,
 		       size_t(rowBytes));
 	}
+	BPrivate::bitmap_bits_changed(this);
 	return B_OK;
 }
