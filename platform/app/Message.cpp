@@ -365,7 +365,7 @@ status_t BMessage::AddMessage(const char* name, const BMessage* message)
 	// Refuses what could not be read back: a message nested too deep.
 	status = BPrivate::validate_flattened(flat.data(), flat.size(), 1);
 	if (status != B_OK)
-		return status;
+		return status == B_NO_MEMORY ? status : B_BAD_VALUE;
 	return _Add(name, B_MESSAGE_TYPE, flat.data(), flat.size(), false);
 }
 
@@ -745,7 +745,7 @@ status_t BMessage::ReplaceMessage(const char* name, int32 index, const BMessage*
 		return status;
 	status = BPrivate::validate_flattened(flat.data(), flat.size(), 1);
 	if (status != B_OK)
-		return status;
+		return status == B_NO_MEMORY ? status : B_BAD_VALUE;
 	return _Replace(name, B_MESSAGE_TYPE, index, flat.data(), flat.size());
 }
 
