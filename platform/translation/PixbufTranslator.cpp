@@ -1,0 +1,157 @@
+#include "translation/PixbufTranslator.h"
+
+#include <stdlib.h>
+
+#include <memory>
+#include <new>
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <Bitmap.h>
+
+#include "interface/BitmapPrivate.h"
+#include "translation/OrientedCopy.h"
+#include "translation/StreamReader.h"
+
+namespace BPrivate {
+
+namespace {
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+struct LoadState {
+	bool tooLarge = false;
+};
+
+// The loader announces the size before it allocates anything. Asking for a
+// 0 x 0 picture is gdk-pixbuf's documented way to tell a loader to stop.
+void size_prepared(GdkPixbufLoader* loader, gint width, gint height, gpointer data)
+{
+	if (!bitmap_size_allowed(width, height)) {
+		static_cast<LoadState*>(data)->tooLarge = true;
+		gdk_pixbuf_loader_set_size(loader, 0, 0);
+	}
+}
+
+struct LoaderHolder {
+	GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+	bool closed = false;
+	~LoaderHolder()
+	{
+		if (!closed)
+			gdk_pixbuf_loader_close(loader, NULL);
+		g_object_unref(loader);
+	}
+};
+
+bool is_opaque(const guchar* pixels, int width, int height, int stride)
+{
+	for (int y = 0; y < height; y++) {
+		const guchar* p = pixels + int64(y) * stride + 3;
+		for (int x = 0; x < width; x++, p += 4) {
+			if (*p != 0xff)
+				return false;
+		}
+	}
+	return true;
+}
+
+int embedded_orientation(GdkPixbuf* pixbuf)
+{
+	const gchar* option = gdk_pixbuf_get_option(pixbuf, "orientation");
+	if (option == NULL)
+		return 1;
+	int value = atoi(option);
+	return value >= 1 && value <= 8 ? value : 1;
+}
+
+} // namespace
+
+const char* PixbufTranslator::Name() const
+{
+	return "gdk-pixbuf images";
+}
+
+const char* PixbufTranslator::Info() const
+{
+	return "Decoder for every installed gdk-pixbuf loader (gdk-pixbuf " GDK_PIXBUF_VERSION ")";
+}
+
+int32 PixbufTranslator::Version() const
+{
+	return 100;
+}
+
+bool PixbufTranslator::Recognizes(const uint8*, size_t length) const
+{
+	return length > 0;
+}
+
+status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBitmap) const
+{
+	LoaderHolder holder;
+	LoadState state;
+	g_signal_connect(holder.loader, "size-prepared", G_CALLBACK(size_prepared), &state);
+
+	std::unique_ptr<uint8[]> chunk(new (std::nothrow) uint8[kChunkSize]);
+	if (!chunk)
+		return B_NO_MEMORY;
+	StreamReader reader(stream, start);
+	for (;;) {
+		ssize_t length = reader.Read(chunk.get(), kChunkSize);
+		if (length < 0)
+			return status_t(length);
+		if (length == 0)
+			break;
+		if (!gdk_pixbuf_loader_write(holder.loader, chunk.get(), size_t(length), NULL))
+			return state.tooLarge ? B_NO_MEMORY : B_BAD_DATA;
+		if (state.tooLarge)
+			return B_NO_MEMORY;
+	}
+	holder.closed = true;
+	if (!gdk_pixbuf_loader_close(holder.loader, NULL) || state.tooLarge)
+		return state.tooLarge ? B_NO_MEMORY : B_BAD_DATA;
+
+	// For an animation this is its first frame. The loader keeps the reference.
+	GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(holder.loader);
+	if (pixbuf == NULL || gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB ||
+	    gdk_pixbuf_get_bits_per_sample(pixbuf) != 8) {
+		return B_BAD_DATA;
+	}
+	int width = gdk_pixbuf_get_width(pixbuf);
+	int height = gdk_pixbuf_get_height(pixbuf);
+	int channels = gdk_pixbuf_get_n_channels(pixbuf);
+	int stride = gdk_pixbuf_get_rowstride(pixbuf);
+	bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf);
+	if (!bitmap_size_allowed(width, height) || channels != (hasAlpha ? 4 : 3))
+		return B_BAD_DATA;
+	const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+
+	// Loaders such as GIF's always give an alpha channel; a picture whose
+	// every pixel is opaque is still an opaque picture.
+	bool alpha = hasAlpha && !is_opaque(pixels, width, height, stride);
+	int orientation = embedded_orientation(pixbuf);
+	bool swap = orientation_swaps_axes(orientation);
+	int32 outWidth = swap ? height : width;
+	int32 outHeight = swap ? width : height;
+	std::unique_ptr<BBitmap> bitmap(new (std::nothrow) BBitmap(
+	    BRect(0, 0, outWidth - 1, outHeight - 1), alpha ? B_RGBA32 : B_RGB32));
+	if (!bitmap || bitmap->InitCheck() != B_OK)
+		return B_NO_MEMORY;
+
+	OrientedTarget target = {static_cast<uint8*>(bitmap->Bits()), bitmap->BytesPerRow(), width,
+	                         height, orientation};
+	if (hasAlpha) {
+		copy_oriented<4>(target, pixels, stride, 0, height, [](const uint8* p) {
+			return uint32(p[3]) << 24 | uint32(p[0]) << 16 | uint32(p[1]) << 8 | p[2];
+		});
+	} else {
+		copy_oriented<3>(target, pixels, stride, 0, height, [](const uint8* p) {
+			return 0xff000000u | uint32(p[0]) << 16 | uint32(p[1]) << 8 | p[2];
+		});
+	}
+	*outBitmap = bitmap.release();
+	return B_OK;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,30 @@
+#ifndef TESTS_TRANSLATION_TEST_UTILS_H
+#define TESTS_TRANSLATION_TEST_UTILS_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <Bitmap.h>
+
+// The path of a committed sample picture.
+std::string sample_path(const char* name);
+// Its bytes; empty if it cannot be read.
+std::vector<uint8> read_sample(const char* name);
+
+// Decodes |bytes| through BTranslationUtils::GetBitmap on a BMemoryIO.
+std::unique_ptr<BBitmap> decode(const std::vector<uint8>& bytes);
+
+struct Pixel {
+	uint8 blue, green, red, alpha;
+};
+// The B, G, R, A bytes at (x, y) of a 32-bit bitmap.
+Pixel pixel_at(const BBitmap& bitmap, int32 x, int32 y);
+
+// Whether |pixel| is within |tolerance| of (red, green, blue) on each channel.
+bool looks_like(Pixel pixel, uint8 red, uint8 green, uint8 blue, int tolerance = 10);
+
+int32 width_of(const BBitmap& bitmap);
+int32 height_of(const BBitmap& bitmap);
+
+#endif

@@ -1,0 +1,206 @@
+#include <string.h>
+
+#include <gtest/gtest.h>
+
+#include "TranslationTestUtils.h"
+#include "translation/ExifOrientation.h"
+
+namespace {
+
+struct Rgb {
+	uint8 red, green, blue;
+};
+const Rgb kRed = {255, 0, 0};
+const Rgb kLime = {0, 255, 0};
+const Rgb kBlue = {0, 0, 255};
+const Rgb kWhite = {255, 255, 255};
+
+// The upright corners (top-left, top-right, bottom-left, bottom-right) of the
+// stored quadrants picture (red, lime / blue, white) under each EXIF
+// orientation, as the EXIF definition describes them.
+const Rgb kCorners[9][4] = {
+    {},
+    {kRed, kLime, kBlue, kWhite}, // 1 as stored
+    {kLime, kRed, kWhite, kBlue}, // 2 mirrored left-right
+    {kWhite, kBlue, kLime, kRed}, // 3 turned 180
+    {kBlue, kWhite, kRed, kLime}, // 4 mirrored top-bottom
+    {kRed, kBlue, kLime, kWhite}, // 5 transposed
+    {kBlue, kRed, kWhite, kLime}, // 6 turned 90 clockwise
+    {kWhite, kLime, kBlue, kRed}, // 7 transverse
+    {kLime, kWhite, kRed, kBlue}, // 8 turned 90 counter-clockwise
+};
+
+void expect_upright(const BBitmap& bitmap, int orientation, int tolerance)
+{
+	SCOPED_TRACE(orientation);
+	bool swapped = orientation >= 5;
+	ASSERT_EQ(width_of(bitmap), swapped ? 48 : 64);
+	ASSERT_EQ(height_of(bitmap), swapped ? 64 : 48);
+	int32 right = width_of(bitmap) - 1;
+	int32 bottom = height_of(bitmap) - 1;
+	const int32 places[4][2] = {{2, 2}, {right - 2, 2}, {2, bottom - 2}, {right - 2, bottom - 2}};
+	for (int corner = 0; corner < 4; corner++) {
+		const Rgb& want = kCorners[orientation][corner];
+		Pixel got = pixel_at(bitmap, places[corner][0], places[corner][1]);
+		EXPECT_TRUE(looks_like(got, want.red, want.green, want.blue, tolerance))
+		    << "corner " << corner << ": " << int(got.red) << "," << int(got.green) << ","
+		    << int(got.blue);
+		EXPECT_EQ(got.alpha, 255);
+	}
+}
+
+// An APP1 segment holding IFD0 with only Orientation, big- or little-endian.
+std::vector<uint8> exif_segment(uint16 orientation, bool bigEndian)
+{
+	std::vector<uint8> tiff;
+	auto put16 = [&](uint16 v) {
+		if (bigEndian) {
+			tiff.push_back(v >> 8);
+			tiff.push_back(v & 0xff);
+		} else {
+			tiff.push_back(v & 0xff);
+			tiff.push_back(v >> 8);
+		}
+	};
+	auto put32 = [&](uint32 v) {
+		if (bigEndian) {
+			put16(v >> 16);
+			put16(v & 0xffff);
+		} else {
+			put16(v & 0xffff);
+			put16(v >> 16);
+		}
+	};
+	tiff.push_back(bigEndian ? 'M' : 'I');
+	tiff.push_back(bigEndian ? 'M' : 'I');
+	put16(42);
+	put32(8);
+	put16(2);
+	put16(0x010f); // Make, an ASCII value elsewhere: skipped
+	put16(2);
+	put32(20);
+	put32(0);
+	put16(0x0112);
+	put16(3);
+	put32(1);
+	put16(orientation);
+	put16(0);
+	put32(0);
+	const uint8 header[] = {0xff, 0xe1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+	std::vector<uint8> segment(sizeof(header) + tiff.size());
+	memcpy(segment.data(), header, sizeof(header));
+	memcpy(segment.data() + sizeof(header), tiff.data(), tiff.size());
+	size_t length = segment.size() - 2;
+	segment[2] = uint8(length >> 8);
+	segment[3] = uint8(length & 0xff);
+	return segment;
+}
+
+std::vector<uint8> with_segment(const std::vector<uint8>& jpeg, const std::vector<uint8>& segment)
+{
+	std::vector<uint8> out(jpeg.size() + segment.size());
+	memcpy(out.data(), jpeg.data(), 2);
+	memcpy(out.data() + 2, segment.data(), segment.size());
+	memcpy(out.data() + 2 + segment.size(), jpeg.data() + 2, jpeg.size() - 2);
+	return out;
+}
+
+// Rewrites the Orientation value of a little- or big-endian TIFF's IFD0.
+bool set_tiff_orientation(std::vector<uint8>& tiff, uint16 orientation)
+{
+	if (tiff.size() < 8)
+		return false;
+	bool big = tiff[0] == 'M';
+	auto get16 = [&](size_t at) {
+		return big ? uint16(tiff[at] << 8 | tiff[at + 1]) : uint16(tiff[at + 1] << 8 | tiff[at]);
+	};
+	auto get32 = [&](size_t at) {
+		return big ? uint32(get16(at)) << 16 | get16(at + 2)
+		           : uint32(get16(at + 2)) << 16 | get16(at);
+	};
+	size_t ifd = get32(4);
+	uint16 count = get16(ifd);
+	for (uint16 i = 0; i < count; i++) {
+		size_t entry = ifd + 2 + i * 12;
+		if (get16(entry) == 0x0112) {
+			tiff[entry + 8] = big ? 0 : uint8(orientation);
+			tiff[entry + 9] = big ? uint8(orientation) : 0;
+			return true;
+		}
+	}
+	return false;
+}
+
+} // namespace
+
+TEST(Orientation, JpegIsTurnedUprightForEveryExifOrientation)
+{
+	std::vector<uint8> jpeg = read_sample("quadrants.jpg");
+	ASSERT_FALSE(jpeg.empty());
+	for (int orientation = 1; orientation <= 8; orientation++) {
+		for (bool bigEndian : {true, false}) {
+			std::vector<uint8> file = with_segment(jpeg, exif_segment(orientation, bigEndian));
+			std::unique_ptr<BBitmap> bitmap = decode(file);
+			ASSERT_NE(bitmap, nullptr) << orientation;
+			EXPECT_EQ(bitmap->ColorSpace(), B_RGB32);
+			expect_upright(*bitmap, orientation, 14);
+		}
+	}
+}
+
+TEST(Orientation, CommittedSampleWithOrientationSixStandsUpright)
+{
+	std::unique_ptr<BBitmap> bitmap = decode(read_sample("quadrants-exif6.jpg"));
+	ASSERT_NE(bitmap, nullptr);
+	EXPECT_EQ(bitmap->Bounds(), BRect(0, 0, 47, 63));
+	expect_upright(*bitmap, 6, 14);
+}
+
+TEST(Orientation, GdkPixbufFormatsAreTurnedToo)
+{
+	std::vector<uint8> tiff = read_sample("quadrants-rot6.tiff");
+	ASSERT_FALSE(tiff.empty());
+	for (int orientation = 1; orientation <= 8; orientation++) {
+		ASSERT_TRUE(set_tiff_orientation(tiff, orientation));
+		std::unique_ptr<BBitmap> bitmap = decode(tiff);
+		ASSERT_NE(bitmap, nullptr) << orientation;
+		expect_upright(*bitmap, orientation, 0);
+	}
+}
+
+TEST(ExifOrientation, ParserToleratesAndIgnoresBrokenSegments)
+{
+	std::vector<uint8> jpeg = read_sample("quadrants.jpg");
+	auto orientation_of = [](const std::vector<uint8>& data) {
+		return BPrivate::jpeg_exif_orientation(data.data(), data.size());
+	};
+	EXPECT_EQ(orientation_of(jpeg), 1);
+	EXPECT_EQ(orientation_of(with_segment(jpeg, exif_segment(6, true))), 6);
+	EXPECT_EQ(orientation_of(with_segment(jpeg, exif_segment(8, false))), 8);
+	// Out of range values count as upright.
+	EXPECT_EQ(orientation_of(with_segment(jpeg, exif_segment(9, true))), 1);
+	EXPECT_EQ(orientation_of(with_segment(jpeg, exif_segment(0, true))), 1);
+
+	// Every cut of the segment, and a segment length pointing past the end.
+	std::vector<uint8> full = with_segment(jpeg, exif_segment(6, true));
+	for (size_t cut = 0; cut < 50; cut++) {
+		std::vector<uint8> shorter(full.begin(), full.begin() + cut);
+		int value = BPrivate::jpeg_exif_orientation(shorter.data(), shorter.size());
+		EXPECT_TRUE(value == 1 || value == 6) << cut;
+	}
+	std::vector<uint8> lying = full;
+	lying[4] = 0xff;
+	EXPECT_EQ(orientation_of(lying), 1);
+
+	// An IFD offset, and an entry count with no Orientation, far beyond the
+	// segment (ASan checks that nothing past it is read).
+	std::vector<uint8> farIfd = full;
+	farIfd[16] = 0x7f; // high byte of the IFD0 offset (big-endian)
+	EXPECT_EQ(orientation_of(farIfd), 1);
+	std::vector<uint8> manyEntries = full;
+	manyEntries[20] = 0xff; // entry count 0xff02
+	manyEntries[21] = 0x02;
+	manyEntries[35] = 0x13; // the Orientation entry becomes another tag
+	EXPECT_EQ(orientation_of(manyEntries), 1);
+	EXPECT_EQ(BPrivate::jpeg_exif_orientation(NULL, 0), 1);
+}
