@@ -44,6 +44,19 @@ struct LoaderHolder {
 	}
 };
 
+// JPEG and PNG have translators of their own, stricter about damaged files;
+// data they did not recognise is not let in through the lenient loaders.
+bool claimed_by_another_translator(GdkPixbufLoader* loader)
+{
+	GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
+	if (format == NULL)
+		return false;
+	gchar* name = gdk_pixbuf_format_get_name(format);
+	bool claimed = g_strcmp0(name, "jpeg") == 0 || g_strcmp0(name, "png") == 0;
+	g_free(name);
+	return claimed;
+}
+
 bool is_opaque(const guchar* pixels, int width, int height, int stride)
 {
 	for (int y = 0; y < height; y++) {
@@ -107,6 +120,8 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 			return state.tooLarge ? B_NO_MEMORY : B_BAD_DATA;
 		if (state.tooLarge)
 			return B_NO_MEMORY;
+		if (claimed_by_another_translator(holder.loader))
+			return B_BAD_DATA;
 	}
 	holder.closed = true;
 	if (!gdk_pixbuf_loader_close(holder.loader, NULL) || state.tooLarge)
