@@ -106,6 +106,8 @@ const MessageField* MessageBody::Find(const char* name) const
 MessageField& MessageBody::AddField(const char* name, size_t length, uint32 hash, type_code type,
                                     bool fixedSize, uint32 itemSize)
 {
+	if (fFields.empty())
+		fFields.reserve(16); // an input event's fields, without regrowing
 	MessageField field;
 	field.name.assign(name, length);
 	field.hash = hash;
