@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "display/DisplayBackend.h"
+#include "display/offscreen/OffscreenControl.h"
 #include "interface/BitmapCache.h"
 #include "interface/Painter.h"
 
@@ -97,6 +99,60 @@ void BM_FillWindow(benchmark::State& state)
 	}
 }
 BENCHMARK(BM_FillWindow)->Unit(benchmark::kMillisecond);
+
+class NullSink : public BPrivate::DisplayEventSink {
+public:
+	void MouseEvent(const BPrivate::DisplayMouseEvent&) override {}
+	void WheelEvent(const BPrivate::DisplayWheelEvent&) override {}
+	void KeyEvent(const BPrivate::DisplayKeyEvent&) override {}
+	void FrameChanged(BRect, bool, bool) override {}
+	void ActivationChanged(bool) override {}
+	void CloseRequested() override {}
+	void Exposed(const BRegion&) override {}
+	void WorkspaceChanged(int32, int32) override {}
+};
+
+// A full-window fill and present of a 1920 x 1080 window on the offscreen display.
+void BM_FillAndPresentOffscreen(benchmark::State& state)
+{
+	BPrivate::OffscreenControl* control = BPrivate::OffscreenControl::Get();
+	if (control == NULL) {
+		state.SkipWithError("another display backend is open");
+		return;
+	}
+	control->SetScreenSize(kViewWidth, kViewHeight);
+	NullSink sink;
+	BPrivate::SurfaceSettings settings = {BPrivate::kTopLevelSurface,
+	                                      "bench",
+	                                      BRect(0, 0, kViewWidth - 1, kViewHeight - 1),
+	                                      0,
+	                                      10000,
+	                                      0,
+	                                      10000,
+	                                      0,
+	                                      0,
+	                                      0,
+	                                      0};
+	BPrivate::DisplaySurface* surface;
+	if (BPrivate::display_backend()->CreateSurface(settings, &sink, &surface) != B_OK) {
+		state.SkipWithError("no surface");
+		return;
+	}
+	surface->Show();
+	BPrivate::Framebuffer buffer = surface->Buffer();
+	Painter painter;
+	painter.Attach(buffer.bits, buffer.width, buffer.height, buffer.bytesPerRow);
+	BRegion all(BRect(0, 0, kViewWidth - 1, kViewHeight - 1));
+	rgb_color color = {10, 20, 30, 255};
+	for (auto _ : state) {
+		color.blue++;
+		painter.FillRect(all.Frame(), color);
+		surface->Present(all);
+	}
+	painter.Detach();
+	BPrivate::display_backend()->DestroySurface(surface);
+}
+BENCHMARK(BM_FillAndPresentOffscreen)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
