@@ -79,6 +79,18 @@ status_t BFile::SetTo(const char* path, uint32 openMode)
 	do {
 		fd = open(path, int(openMode) | O_CLOEXEC | O_NOCTTY, 0666);
 	} while (fd < 0 && errno == EINTR);
+	if (fd < 0 && errno == ETXTBSY && (openMode & O_ACCMODE) == B_READ_WRITE &&
+	    (openMode & (B_ERASE_FILE | B_OPEN_AT_END)) == 0) {
+		// Linux refuses to open a running executable for writing; the Be API
+		// did not, and applications open their own file B_READ_WRITE to read
+		// their resources. Such a file opens read-only: IsWritable() says so
+		// and writes fail, so nothing is lost silently.
+		openMode = (openMode & ~uint32(O_ACCMODE) & ~uint32(B_CREATE_FILE | B_FAIL_IF_EXISTS)) |
+		           B_READ_ONLY;
+		do {
+			fd = open(path, int(openMode) | O_CLOEXEC | O_NOCTTY);
+		} while (fd < 0 && errno == EINTR);
+	}
 	if (fd < 0) {
 		status = errno_to_status(errno);
 		_SetStatus(status);
@@ -120,6 +132,8 @@ ssize_t BFile::Read(void* buffer, size_t size)
 {
 	if (InitCheck() != B_OK)
 		return InitCheck();
+	if (!IsReadable())
+		return B_PERMISSION_DENIED;
 	ssize_t got;
 	do {
 		got = read(_Fd(), buffer, size);
@@ -131,6 +145,8 @@ ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)
 {
 	if (InitCheck() != B_OK)
 		return InitCheck();
+	if (!IsReadable())
+		return B_PERMISSION_DENIED;
 	if (position < 0)
 		return B_BAD_VALUE;
 	ssize_t got;
@@ -144,6 +160,8 @@ ssize_t BFile::Write(const void* buffer, size_t size)
 {
 	if (InitCheck() != B_OK)
 		return InitCheck();
+	if (!IsWritable())
+		return B_PERMISSION_DENIED;
 	ssize_t put;
 	do {
 		put = write(_Fd(), buffer, size);
@@ -156,6 +174,8 @@ ssize_t BFile::WriteAt(off_t position, const void* buffer, size_t size)
 {
 	if (InitCheck() != B_OK)
 		return InitCheck();
+	if (!IsWritable())
+		return B_PERMISSION_DENIED;
 	if (position < 0)
 		return B_BAD_VALUE;
 	ssize_t put;

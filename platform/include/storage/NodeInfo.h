@@ -24,6 +24,8 @@ public:
 
 protected:
 	BNode* _Node() const { return fNode; }
+	// For subclasses whose own setup can fail after the node's.
+	void _SetStatus(status_t status) { fStatus = status; }
 
 private:
 	BNodeInfo(const BNodeInfo&) = delete;
