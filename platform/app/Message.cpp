@@ -256,8 +256,9 @@ status_t BMessage::AddData(const char* name, type_code type, const void* data, s
 	status_t status = BPrivate::validate_item(type, data, static_cast<size_t>(numBytes));
 	if (status != B_OK)
 		return status;
-	// A ref's flattened size depends on its path, so ref items never have a fixed size.
-	if (type == B_REF_TYPE)
+	// A ref's flattened size depends on its path, and messages differ in size
+	// by nature: such fields are never fixed-size, whatever the caller says.
+	if (type == B_REF_TYPE || type == B_MESSAGE_TYPE)
 		isFixedSize = false;
 	return _Add(name, type, data, static_cast<size_t>(numBytes), isFixedSize);
 }
@@ -442,20 +443,23 @@ status_t BMessage::_FindFixed(const char* name, type_code type, int32 index, voi
 {
 	if (value == NULL)
 		return B_BAD_VALUE;
-	memset(value, 0, size);
+	status_t status = B_OK;
+	const MessageField* field = NULL;
 	if (name == NULL)
-		return B_BAD_VALUE;
-	const MessageField* field = fBody != NULL ? fBody->Find(name) : NULL;
-	if (field == NULL)
-		return B_NAME_NOT_FOUND;
-	if (field->type != type)
-		return B_BAD_TYPE;
-	if (index < 0 || index >= field->count)
-		return B_BAD_INDEX;
+		status = B_BAD_VALUE;
+	else if (fBody == NULL || (field = fBody->Find(name)) == NULL)
+		status = B_NAME_NOT_FOUND;
+	else if (field->type != type)
+		status = B_BAD_TYPE;
+	else if (index < 0 || index >= field->count)
+		status = B_BAD_INDEX;
+	if (status != B_OK) {
+		memset(value, 0, size);
+		return status;
+	}
 	// Items of the typed fields are checked to have their type's size when added.
 	size_t itemSize;
-	const char* item = field->ItemAt(index, &itemSize);
-	memcpy(value, item, size);
+	memcpy(value, field->ItemAt(index, &itemSize), size);
 	return B_OK;
 }
 

@@ -189,6 +189,14 @@ TEST(MessageFlatten, EmptyAndLargeMessagesRoundTrip)
 	copy.GetInfo("ints", NULL, &count);
 	EXPECT_EQ(count, 20000);
 	EXPECT_EQ(copy.GetInt32("ints", 19999, -1), 19999);
+	// Larger than the chunks the stream form reads in.
+	BMallocIO stream;
+	ASSERT_EQ(many.Flatten(&stream), B_OK);
+	ASSERT_GT(stream.BufferLength(), 64u * 1024);
+	stream.Seek(0, SEEK_SET);
+	BMessage streamed;
+	ASSERT_EQ(streamed.Unflatten(&stream), B_OK);
+	EXPECT_EQ(streamed.GetInt32("ints", 12345, -1), 12345);
 	copy.GetInfo("strings", NULL, &count);
 	EXPECT_EQ(count, 2000);
 	EXPECT_EQ(std::string(copy.GetString("strings", 1999, "")),
