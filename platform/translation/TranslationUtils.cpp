@@ -1,12 +1,9 @@
 #include <TranslationUtils.h>
 
-#include <string>
-
 #include <Bitmap.h>
+#include <File.h>
 #include <TranslatorRoster.h>
 
-#include "storage/EntryRefPath.h"
-#include "translation/FileIO.h"
 #include "translation/TranslatorRosterPrivate.h"
 
 BBitmap* BTranslationUtils::GetBitmap(BPositionIO* stream, BTranslatorRoster* roster)
@@ -25,7 +22,7 @@ BBitmap* BTranslationUtils::GetBitmapFile(const char* name, BTranslatorRoster* r
 {
 	if (name == NULL)
 		return NULL;
-	BPrivate::FileIO file(name);
+	BFile file(name, B_READ_ONLY);
 	if (file.InitCheck() != B_OK)
 		return NULL;
 	return GetBitmap(&file, roster);
@@ -35,8 +32,8 @@ BBitmap* BTranslationUtils::GetBitmap(const entry_ref* ref, BTranslatorRoster* r
 {
 	if (ref == NULL)
 		return NULL;
-	std::string path;
-	if (BPrivate::path_for_ref(*ref, &path) != B_OK)
+	BFile file(ref, B_READ_ONLY);
+	if (file.InitCheck() != B_OK)
 		return NULL;
-	return GetBitmapFile(path.c_str(), roster);
+	return GetBitmap(&file, roster);
 }
