@@ -26,6 +26,7 @@ with_orientation() {
 quadrants -strip PNG24:quadrants.png
 quadrants -strip -quality 95 -sampling-factor 1x1 quadrants.jpg
 with_orientation 6 quadrants.jpg quadrants-exif6.jpg
+quadrants -strip -quality 95 -sampling-factor 1x1 -colorspace CMYK quadrants-cmyk.jpg
 quadrants -strip -define webp:lossless=true quadrants.webp
 quadrants -strip -compress none -orient RightTop quadrants-rot6.tiff
 quadrants -strip quadrants.bmp

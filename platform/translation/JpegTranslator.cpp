@@ -56,8 +56,27 @@ BBitmap* new_bitmap(int32 width, int32 height)
 	return bitmap;
 }
 
-// The turning path. Nothing with a destructor lives between setjmp and a
-// longjmp out of libjpeg; |strip| is allocated by the caller.
+// In place, four bytes a pixel: C, M, Y, K become B, G, R, 0xff.
+void cmyk_to_bgrx(uint8* pixels, int64 count, bool inverted)
+{
+	for (int64 i = 0; i < count; i++, pixels += 4) {
+		int c = pixels[0], m = pixels[1], y = pixels[2], k = pixels[3];
+		if (!inverted) {
+			c = 255 - c;
+			m = 255 - m;
+			y = 255 - y;
+			k = 255 - k;
+		}
+		// Now 255 means no ink: each channel is what the ink and the black leave.
+		pixels[0] = uint8((y * k + 127) / 255);
+		pixels[1] = uint8((m * k + 127) / 255);
+		pixels[2] = uint8((c * k + 127) / 255);
+		pixels[3] = 0xff;
+	}
+}
+
+// The turning path, which also takes CMYK pictures. Nothing with a destructor lives between setjmp
+// and a longjmp out of libjpeg; |strip| is allocated by the caller.
 bool decode_in_strips(j_decompress_ptr info, ErrorManager* errors, const EncodedData& data,
                       uint8* strip, int32 width, int32 height, const OrientedTarget& target)
 {
@@ -68,7 +87,11 @@ bool decode_in_strips(j_decompress_ptr info, ErrorManager* errors, const Encoded
 		return false;
 	if (int32(info->image_width) != width || int32(info->image_height) != height)
 		return false;
-	info->out_color_space = JCS_EXT_BGRX;
+	bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
+	info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+	// Photoshop, which writes nearly all CMYK JPEGs, stores the inks inverted
+	// and says so with its Adobe marker.
+	bool inverted = cmyk && info->saw_Adobe_marker;
 	jpeg_start_decompress(info);
 	JSAMPROW rows[kStripRows];
 	for (int32 i = 0; i < kStripRows; i++)
@@ -82,6 +105,8 @@ bool decode_in_strips(j_decompress_ptr info, ErrorManager* errors, const Encoded
 				return false;
 			count += int32(got);
 		}
+		if (cmyk)
+			cmyk_to_bgrx(strip, int64(width) * count, inverted);
 		copy_oriented<4>(target, strip, int64(width) * 4, first, count,
 		                 [](const uint8* p) { return *reinterpret_cast<const uint32*>(p); });
 	}
@@ -166,15 +191,18 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	if (!bitmap)
 		return B_NO_MEMORY;
 
-	if (orientation == 1) {
+	// TurboJPEG cannot turn CMYK into RGB; the strip path can.
+	bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+	if (orientation == 1 && !cmyk) {
 		if (tjDecompress2(turbo.handle, data.bytes.get(), data.length,
 		                  static_cast<uint8*>(bitmap->Bits()), width, bitmap->BytesPerRow(), height,
-		                  TJPF_BGRX, 0) == 0) {
+		                  TJPF_BGRX, TJFLAG_STOPONWARNING) == 0) {
 			*outBitmap = bitmap.release();
 			return B_OK;
 		}
-		// TurboJPEG reports only its first warning, and a harmless one can
-		// hide a truncation behind it: let the strip path judge warnings.
+		// TurboJPEG stops at the first warning, so that a cut or damaged
+		// file fails at once instead of being decoded to its end as grey;
+		// the strip path then tells a harmless warning from a damaging one.
 		if (tjGetErrorCode(turbo.handle) != TJERR_WARNING)
 			return B_BAD_DATA;
 	}

@@ -7,8 +7,9 @@ namespace BPrivate {
 
 // JPEG through libjpeg-turbo, decoded straight into the bitmap's rows as
 // B, G, R, X. Upright pictures go through TurboJPEG in one call; pictures with
-// an EXIF orientation are read in strips of rows through libjpeg and turned
-// while they are copied, so no second full-size buffer is needed.
+// an EXIF orientation (and CMYK pictures) are read in strips of rows through
+// libjpeg and turned while they are copied, so no second full-size buffer is
+// needed.
 class JpegTranslator : public ImageTranslator {
 public:
 	const char* Name() const override;
