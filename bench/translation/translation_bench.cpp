@@ -1,0 +1,247 @@
+// Decoding big pictures through BTranslationUtils::GetBitmap against the bare
+// library doing the same work in the same run, and the first touch of a fresh
+// bitmap against a fresh malloc block. The inputs (a 6000 x 4000 JPEG and an
+// 8192 x 8192 PNG) are made in /tmp on first use and never committed.
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <png.h>
+#include <turbojpeg.h>
+
+#include <Bitmap.h>
+#include <DataIO.h>
+#include <TranslationUtils.h>
+
+namespace {
+
+const char* const kJpegPath = "/tmp/pelivant-bench-6000x4000.jpg";
+const char* const kPngPath = "/tmp/pelivant-bench-8192x8192.png";
+constexpr int kJpegWidth = 6000, kJpegHeight = 4000;
+constexpr int kPngSide = 8192;
+
+bool exists(const char* path)
+{
+	struct stat info;
+	return stat(path, &info) == 0 && info.st_size > 0;
+}
+
+// Smooth gradients with grain, so the JPEG's entropy decoding costs what a
+// photo's does.
+std::vector<uint8> photo_like(int width, int height, int channels)
+{
+	std::vector<uint8> pixels(size_t(width) * height * channels);
+	std::minstd_rand random(42);
+	for (int y = 0; y < height; y++) {
+		uint8* row = pixels.data() + size_t(y) * width * channels;
+		for (int x = 0; x < width; x++) {
+			int grain = int(random() % 24);
+			row[x * channels + 0] = uint8((x * 255 / width + grain) & 0xff);
+			row[x * channels + 1] = uint8((y * 255 / height + grain) & 0xff);
+			row[x * channels + 2] = uint8(((x + y) * 127 / (width + height) + grain) & 0xff);
+		}
+	}
+	return pixels;
+}
+
+void make_jpeg()
+{
+	if (exists(kJpegPath))
+		return;
+	std::vector<uint8> pixels = photo_like(kJpegWidth, kJpegHeight, 3);
+	tjhandle handle = tjInitCompress();
+	unsigned char* jpeg = NULL;
+	unsigned long size = 0;
+	if (tjCompress2(handle, pixels.data(), kJpegWidth, 0, kJpegHeight, TJPF_RGB, &jpeg, &size,
+	                TJSAMP_420, 90, 0) != 0) {
+		fprintf(stderr, "cannot make %s: %s\n", kJpegPath, tjGetErrorStr2(handle));
+		exit(1);
+	}
+	FILE* file = fopen(kJpegPath, "wb");
+	fwrite(jpeg, 1, size, file);
+	fclose(file);
+	tjFree(jpeg);
+	tjDestroy(handle);
+}
+
+void make_png()
+{
+	if (exists(kPngPath))
+		return;
+	std::vector<uint8> pixels = photo_like(kPngSide, kPngSide, 3);
+	FILE* file = fopen(kPngPath, "wb");
+	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+	png_infop info = png_create_info_struct(png);
+	if (file == NULL || png == NULL || info == NULL || setjmp(png_jmpbuf(png)) != 0) {
+		fprintf(stderr, "cannot make %s\n", kPngPath);
+		exit(1);
+	}
+	png_init_io(png, file);
+	png_set_compression_level(png, 1);
+	png_set_IHDR(png, info, kPngSide, kPngSide, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+	             PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+	png_write_info(png, info);
+	for (int y = 0; y < kPngSide; y++)
+		png_write_row(png, pixels.data() + size_t(y) * kPngSide * 3);
+	png_write_end(png, NULL);
+	png_destroy_write_struct(&png, &info);
+	fclose(file);
+}
+
+std::vector<uint8> read_file(const char* path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return std::vector<uint8>(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::vector<uint8>& jpeg_bytes()
+{
+	static std::vector<uint8> bytes = (make_jpeg(), read_file(kJpegPath));
+	return bytes;
+}
+
+const std::vector<uint8>& png_bytes()
+{
+	static std::vector<uint8> bytes = (make_png(), read_file(kPngPath));
+	return bytes;
+}
+
+void decode_through_translation_kit(benchmark::State& state, const std::vector<uint8>& bytes)
+{
+	for (auto _ : state) {
+		BMemoryIO stream(bytes.data(), bytes.size());
+		BBitmap* bitmap = BTranslationUtils::GetBitmap(&stream);
+		if (bitmap == NULL) {
+			state.SkipWithError("GetBitmap failed");
+			return;
+		}
+		benchmark::DoNotOptimize(bitmap->Bits());
+		delete bitmap;
+	}
+}
+
+void BM_GetBitmap_Jpeg6000x4000(benchmark::State& state)
+{
+	decode_through_translation_kit(state, jpeg_bytes());
+}
+
+void BM_GetBitmap_Png8192x8192(benchmark::State& state)
+{
+	decode_through_translation_kit(state, png_bytes());
+}
+
+// TurboJPEG alone into a fresh malloc block at 4 bytes a pixel: what the
+// translator does, without its stream copy and bitmap.
+void BM_Raw_TurboJpeg6000x4000(benchmark::State& state)
+{
+	const std::vector<uint8>& bytes = jpeg_bytes();
+	tjhandle handle = tjInitDecompress();
+	for (auto _ : state) {
+		uint8* buffer = static_cast<uint8*>(malloc(size_t(kJpegWidth) * kJpegHeight * 4));
+		if (tjDecompress2(handle, bytes.data(), bytes.size(), buffer, kJpegWidth, kJpegWidth * 4,
+		                  kJpegHeight, TJPF_BGRX, 0) != 0) {
+			state.SkipWithError(tjGetErrorStr2(handle));
+		}
+		benchmark::DoNotOptimize(buffer);
+		free(buffer);
+	}
+	tjDestroy(handle);
+}
+
+// The same into one buffer touched before: the decoding alone.
+void BM_Raw_TurboJpeg6000x4000_WarmBuffer(benchmark::State& state)
+{
+	const std::vector<uint8>& bytes = jpeg_bytes();
+	tjhandle handle = tjInitDecompress();
+	std::vector<uint8> buffer(size_t(kJpegWidth) * kJpegHeight * 4, 1);
+	for (auto _ : state) {
+		tjDecompress2(handle, bytes.data(), bytes.size(), buffer.data(), kJpegWidth, kJpegWidth * 4,
+		              kJpegHeight, TJPF_BGRX, 0);
+		benchmark::DoNotOptimize(buffer.data());
+	}
+	tjDestroy(handle);
+}
+
+struct MemoryReader {
+	const uint8* data;
+	size_t length;
+	size_t at;
+};
+
+void read_memory(png_structp png, png_bytep out, size_t length)
+{
+	MemoryReader* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+	if (length > reader->length - reader->at)
+		png_error(png, "short");
+	memcpy(out, reader->data + reader->at, length);
+	reader->at += length;
+}
+
+// libpng alone reading rows as B, G, R, X into a fresh malloc block.
+void BM_Raw_Libpng8192x8192(benchmark::State& state)
+{
+	const std::vector<uint8>& bytes = png_bytes();
+	for (auto _ : state) {
+		MemoryReader reader = {bytes.data(), bytes.size(), 0};
+		png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+		png_infop info = png_create_info_struct(png);
+		uint8* buffer = static_cast<uint8*>(malloc(size_t(kPngSide) * kPngSide * 4));
+		if (setjmp(png_jmpbuf(png)) != 0) {
+			state.SkipWithError("libpng failed");
+			return;
+		}
+		png_set_read_fn(png, &reader, read_memory);
+		png_read_info(png, info);
+		png_set_bgr(png);
+		png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+		png_read_update_info(png, info);
+		for (int y = 0; y < kPngSide; y++)
+			png_read_row(png, buffer + size_t(y) * kPngSide * 4, NULL);
+		png_read_end(png, NULL);
+		png_destroy_read_struct(&png, &info, NULL);
+		benchmark::DoNotOptimize(buffer);
+		free(buffer);
+	}
+}
+
+// Making a 6000 x 4000 bitmap and writing every byte of it once.
+void BM_FirstTouch_Bitmap6000x4000(benchmark::State& state)
+{
+	for (auto _ : state) {
+		BBitmap bitmap(BRect(0, 0, kJpegWidth - 1, kJpegHeight - 1), B_RGB32);
+		memset(bitmap.Bits(), 0x80, bitmap.BitsLength());
+		benchmark::DoNotOptimize(bitmap.Bits());
+	}
+}
+
+void BM_FirstTouch_Malloc6000x4000(benchmark::State& state)
+{
+	size_t length = size_t(kJpegWidth) * kJpegHeight * 4;
+	for (auto _ : state) {
+		void* block = malloc(length);
+		memset(block, 0x80, length);
+		benchmark::DoNotOptimize(block);
+		free(block);
+	}
+}
+
+} // namespace
+
+BENCHMARK(BM_GetBitmap_Jpeg6000x4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Raw_TurboJpeg6000x4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Raw_TurboJpeg6000x4000_WarmBuffer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetBitmap_Png8192x8192)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Raw_Libpng8192x8192)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstTouch_Bitmap6000x4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstTouch_Malloc6000x4000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
