@@ -24,6 +24,7 @@ with_orientation() {
 }
 
 quadrants -strip PNG24:quadrants.png
+quadrants -strip -alpha on PNG32:quadrants-rgba.png # an alpha channel, all opaque
 quadrants -strip -quality 95 -sampling-factor 1x1 quadrants.jpg
 with_orientation 6 quadrants.jpg quadrants-exif6.jpg
 quadrants -strip -quality 95 -sampling-factor 1x1 -colorspace CMYK quadrants-cmyk.jpg

@@ -93,6 +93,24 @@ bool bitmap_size_allowed(int64 width, int64 height)
 	       width * height <= kMaxBitmapPixels && width * height * 4 <= kMaxBitmapBytes;
 }
 
+bool bitmap_is_opaque(const BBitmap* bitmap)
+{
+	const uint8* bits = static_cast<const uint8*>(bitmap->Bits());
+	if (bits == NULL)
+		return false;
+	int64 width = bitmap->Bounds().IntegerWidth() + 1;
+	int64 height = bitmap->Bounds().IntegerHeight() + 1;
+	for (int64 y = 0; y < height; y++) {
+		const uint8* alpha = bits + y * bitmap->BytesPerRow() + 3;
+		uint8 all = 0xff;
+		for (int64 x = 0; x < width; x++)
+			all &= alpha[x * 4];
+		if (all != 0xff)
+			return false;
+	}
+	return true;
+}
+
 } // namespace BPrivate
 
 BBitmap::BBitmap(BRect bounds, uint32 flags, color_space colorSpace, int32 bytesPerRow, screen_id)

@@ -19,6 +19,20 @@ int32 minimum_bytes_per_row(color_space space, int32 width);
 // limits above for a 4-byte-per-pixel colour space.
 bool bitmap_size_allowed(int64 width, int64 height);
 
+// What the platform's own decoders may change in a bitmap they made.
+struct BitmapAccess {
+	// Between B_RGB32 and B_RGBA32 only, which share their layout: a decoder
+	// that finds every pixel of an alpha picture opaque says so.
+	static void SetAlphaUsed(BBitmap* bitmap, bool used)
+	{
+		if (bitmap->fColorSpace == B_RGB32 || bitmap->fColorSpace == B_RGBA32)
+			bitmap->fColorSpace = used ? B_RGBA32 : B_RGB32;
+	}
+};
+
+// Whether every pixel of a B_RGBA32 |bitmap| has alpha 255.
+bool bitmap_is_opaque(const BBitmap* bitmap);
+
 } // namespace BPrivate
 
 #endif

@@ -57,18 +57,6 @@ bool claimed_by_another_translator(GdkPixbufLoader* loader)
 	return claimed;
 }
 
-bool is_opaque(const guchar* pixels, int width, int height, int stride)
-{
-	for (int y = 0; y < height; y++) {
-		const guchar* p = pixels + int64(y) * stride + 3;
-		for (int x = 0; x < width; x++, p += 4) {
-			if (*p != 0xff)
-				return false;
-		}
-	}
-	return true;
-}
-
 int embedded_orientation(GdkPixbuf* pixbuf)
 {
 	const gchar* option = gdk_pixbuf_get_option(pixbuf, "orientation");
@@ -141,16 +129,12 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 	if (!bitmap_size_allowed(width, height) || channels != (hasAlpha ? 4 : 3))
 		return B_BAD_DATA;
 	const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
-
-	// Loaders such as GIF's always give an alpha channel; a picture whose
-	// every pixel is opaque is still an opaque picture.
-	bool alpha = hasAlpha && !is_opaque(pixels, width, height, stride);
 	int orientation = embedded_orientation(pixbuf);
 	bool swap = orientation_swaps_axes(orientation);
 	int32 outWidth = swap ? height : width;
 	int32 outHeight = swap ? width : height;
 	std::unique_ptr<BBitmap> bitmap(new (std::nothrow) BBitmap(
-	    BRect(0, 0, outWidth - 1, outHeight - 1), alpha ? B_RGBA32 : B_RGB32));
+	    BRect(0, 0, outWidth - 1, outHeight - 1), hasAlpha ? B_RGBA32 : B_RGB32));
 	if (!bitmap || bitmap->InitCheck() != B_OK)
 		return B_NO_MEMORY;
 
@@ -165,6 +149,10 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 			return 0xff000000u | uint32(p[0]) << 16 | uint32(p[1]) << 8 | p[2];
 		});
 	}
+	// Loaders such as GIF's always give an alpha channel; a picture whose
+	// every pixel is opaque is still an opaque picture.
+	if (hasAlpha && bitmap_is_opaque(bitmap.get()))
+		BitmapAccess::SetAlphaUsed(bitmap.get(), false);
 	*outBitmap = bitmap.release();
 	return B_OK;
 }

@@ -130,6 +130,10 @@ status_t PngTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 		delete context.bitmap;
 		return B_BAD_DATA;
 	}
+	// Many tools write an alpha channel whatever the picture; an opaque
+	// picture is B_RGB32, which draws without blending.
+	if (context.bitmap->ColorSpace() == B_RGBA32 && bitmap_is_opaque(context.bitmap))
+		BitmapAccess::SetAlphaUsed(context.bitmap, false);
 	*outBitmap = context.bitmap;
 	return B_OK;
 }

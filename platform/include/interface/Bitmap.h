@@ -18,6 +18,10 @@ enum {
 
 #define B_ANY_BYTES_PER_ROW -1
 
+namespace BPrivate {
+struct BitmapAccess;
+}
+
 // A block of pixels in one colour space. The pixel data is uninitialised unless
 // B_BITMAP_CLEAR_TO_WHITE is asked for, stays at one address for the bitmap's
 // life, and its rows may be padded: always step rows by BytesPerRow().
@@ -61,6 +65,8 @@ public:
 	BBitmap& operator=(const BBitmap& source);
 
 private:
+	friend struct BPrivate::BitmapAccess;
+
 	void _Init(BRect bounds, uint32 flags, color_space colorSpace, int32 bytesPerRow);
 	void _Free();
 
