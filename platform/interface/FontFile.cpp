@@ -94,7 +94,7 @@ static bool match_font(FcPattern* pattern, std::string* path, int* index, std::s
 
 FontFile::FontFile(const std::string& path, int index, const std::string& family,
                    const std::string& style)
-    : fPath(path), fIndex(index), fFamily(family), fStyle(style), fFaceFlags(B_REGULAR_FACE),
+    : fPath(path), fFamily(family), fStyle(style), fFaceFlags(B_REGULAR_FACE),
       fFixed(false), fUnitsPerEm(1), fAscender(0), fDescender(0), fLineHeight(0),
       fHasKerning(false), fFace(NULL), fMaskSize(0)
 {

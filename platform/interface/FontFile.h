@@ -71,7 +71,6 @@ private:
 
 	// Fixed after construction.
 	std::string fPath;
-	int fIndex;
 	std::string fFamily;
 	std::string fStyle;
 	uint16 fFaceFlags;
