@@ -177,11 +177,16 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	TurboHandle turbo;
 	if (turbo.handle == NULL)
 		return B_NO_MEMORY;
-	int width, height, subsampling, colorspace;
+	// A warning while reading the header (stray bytes between segments)
+	// still gives the size; the decoding below judges the data.
+	int width = 0, height = 0, subsampling, colorspace = TJCS_RGB;
 	if (tjDecompressHeader3(turbo.handle, data.bytes.get(), data.length, &width, &height,
-	                        &subsampling, &colorspace) != 0) {
+	                        &subsampling, &colorspace) != 0 &&
+	    tjGetErrorCode(turbo.handle) != TJERR_WARNING) {
 		return B_BAD_DATA;
 	}
+	if (width <= 0 || height <= 0)
+		return B_BAD_DATA;
 	if (!bitmap_size_allowed(width, height))
 		return B_NO_MEMORY;
 

@@ -1,6 +1,8 @@
+#include <string.h>
 #include <sys/stat.h>
 
 #include <string>
+#include <thread>
 
 #include <DataIO.h>
 #include <Entry.h>
@@ -192,4 +194,45 @@ TEST(Roster, AnEmptyRosterDecodesNothingUntilTranslatorsAreAdded)
 	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmap(&stream, &roster));
 	ASSERT_NE(bitmap, nullptr);
 	expect_quadrants(*bitmap, 0);
+}
+
+TEST(Decode, StrayBytesBetweenJpegSegmentsAreHarmless)
+{
+	// Some writers leave padding between segments; libjpeg skips it with a
+	// warning and loses no pixel, so the picture still decodes.
+	std::vector<uint8> jpeg = read_sample("quadrants.jpg");
+	ASSERT_GT(jpeg.size(), 6u);
+	size_t app0End = 4 + (size_t(jpeg[4]) << 8 | jpeg[5]); // after SOI and APP0
+	std::vector<uint8> padded(jpeg.size() + 3);
+	memcpy(padded.data(), jpeg.data(), app0End);
+	memset(padded.data() + app0End, 0, 3);
+	memcpy(padded.data() + app0End + 3, jpeg.data() + app0End, jpeg.size() - app0End);
+	std::unique_ptr<BBitmap> bitmap = decode(padded);
+	ASSERT_NE(bitmap, nullptr);
+	expect_quadrants(*bitmap, 12);
+}
+
+TEST(Decode, SeveralThreadsDecodeAtOnce)
+{
+	const char* const names[] = {"quadrants.jpg", "quadrants-exif6.jpg", "quadrants.png",
+	                             "animated.gif",  "quadrants.webp",      "quadrants.bmp"};
+	std::vector<std::vector<uint8>> files;
+	for (const char* name : names)
+		files.push_back(read_sample(name));
+	std::vector<int> failures(4, 0);
+	std::vector<std::thread> threads;
+	for (int t = 0; t < 4; t++) {
+		threads.emplace_back([&, t] {
+			for (int round = 0; round < 10; round++) {
+				for (const std::vector<uint8>& file : files) {
+					if (decode(file) == nullptr)
+						failures[t]++;
+				}
+			}
+		});
+	}
+	for (std::thread& thread : threads)
+		thread.join();
+	for (int t = 0; t < 4; t++)
+		EXPECT_EQ(failures[t], 0) << "thread " << t;
 }
