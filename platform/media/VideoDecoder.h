@@ -1,0 +1,89 @@
+#ifndef PLATFORM_MEDIA_VIDEO_DECODER_H
+#define PLATFORM_MEDIA_VIDEO_DECODER_H
+
+#include <GraphicsDefs.h>
+#include <SupportDefs.h>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+namespace BPrivate {
+namespace media {
+
+class Demuxer;
+struct StreamInfo;
+
+// Decodes one video stream with libavcodec (on its own threads) and converts
+// frames with libswscale straight into the caller's buffer. Used by one thread
+// at a time.
+class VideoDecoder {
+public:
+	explicit VideoDecoder(const StreamInfo* stream);
+	~VideoDecoder();
+
+	status_t Open();
+
+	// The next frame in presentation order, valid until the next call or
+	// Flush(). B_LAST_BUFFER_ERROR after the last one; B_BAD_DATA when many
+	// packets in a row give no frame; B_TIMED_OUT.
+	status_t NextFrame(Demuxer* demuxer, AVFrame** frame);
+
+	// Makes the next NextFrame() return the frame it returned last again:
+	// a seek decodes the frame it lands on before the caller asks for it.
+	void HoldFrame();
+
+	// Forgets all frames and packets in flight, after the demuxer moved.
+	void Flush();
+
+	// Writes |frame| as B, G, R, A bytes, the stream's width by height,
+	// rows |bytesPerRow| apart, the first row at the top unless |bottomUp|.
+	status_t Convert(const AVFrame* frame, uint8* buffer, uint32 bytesPerRow, bool bottomUp);
+
+	// When the frame NextFrame() returned last starts and how long it lasts,
+	// in microseconds from the start of the stream.
+	bigtime_t FrameStart() const { return fFrameStart; }
+	bigtime_t FrameDuration() const { return fFrameDuration; }
+
+private:
+	VideoDecoder(const VideoDecoder&) = delete;
+	VideoDecoder& operator=(const VideoDecoder&) = delete;
+
+	status_t _ReadPacket(Demuxer* demuxer);
+	void _TimeFrame();
+	status_t _PrepareConverter(const AVFrame* frame);
+
+	// How frames get their times. Containers that store only decode
+	// timestamps (AVI) give frames the time of a later packet once the
+	// decoder reorders; their frames are timed by counting instead, which
+	// their constant frame rate allows.
+	enum TimingMode { kTimingUnknown, kTimingFromTimestamps, kTimingByCount };
+
+	const StreamInfo* fStream;
+	AVCodecContext* fCodec;
+	AVFrame* fFrame;
+	AVPacket* fPacket;
+	bool fPacketWaiting; // fPacket holds data the decoder has not yet taken
+	bool fDraining;      // the end of input was sent to the decoder
+	bool fEnded;         // the decoder gave its last frame
+	bool fHeld;
+	TimingMode fTiming;     // decided by the stream's first packet
+	bigtime_t fNextStart;   // where a frame without a timestamp starts
+	bigtime_t fCountOrigin; // kTimingByCount: time of the first frame since Flush(), -1 unknown
+	int64 fFramesSinceFlush;
+	bigtime_t fFrameStart; // of the frame returned last
+	bigtime_t fFrameDuration;
+
+	SwsContext* fConverter;
+	int fConverterWidth; // the source that fConverter was made for
+	int fConverterHeight;
+	int fConverterFormat;
+	int fConverterColorSpace;
+	int fConverterRange;
+};
+
+} // namespace media
+} // namespace BPrivate
+
+#endif
