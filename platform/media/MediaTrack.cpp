@@ -7,6 +7,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "kernel/ThreadPrivate.h"
 #include "media/Demuxer.h"
 #include "media/MediaSource.h"
 #include "media/StreamInfo.h"
@@ -155,6 +156,10 @@ status_t BMediaTrack::ReadFrames(void* buffer, int64* frameCount, media_header* 
 	if (buffer == NULL || frameCount == NULL)
 		return B_BAD_VALUE;
 	*frameCount = 0;
+	// Between frames a playback thread can be suspended or killed (see
+	// suspend_thread()); the track is consistent here, and a kill unwinds
+	// through no FFmpeg code.
+	BPrivate::check_thread_gate();
 
 	status_t status = _PrepareDecoding();
 	if (status != B_OK)
@@ -263,6 +268,7 @@ status_t BMediaTrack::_Seek(bigtime_t target, int32 flags, bigtime_t* reached)
 
 	AVFrame* frame;
 	while (true) {
+		BPrivate::check_thread_gate();
 		status = fDecoder->NextFrame(fDemuxer, &frame);
 		if (status != B_OK) {
 			fCurrentFrame = fStream->frameCount;

@@ -26,13 +26,7 @@ const int kMaxPacketsPerFrame = 1000;
 
 } // namespace
 
-VideoDecoder::VideoDecoder(const StreamInfo* stream)
-    : fStream(stream), fCodec(NULL), fFrame(NULL), fPacket(NULL), fPacketWaiting(false),
-      fDraining(false), fEnded(false), fHeld(false), fNextStart(0), fConverter(NULL),
-      fConverterWidth(0), fConverterHeight(0), fConverterFormat(AV_PIX_FMT_NONE),
-      fConverterColorSpace(-1), fConverterRange(-1)
-{
-}
+VideoDecoder::VideoDecoder(const StreamInfo* stream) : fStream(stream) {}
 
 VideoDecoder::~VideoDecoder()
 {

@@ -61,26 +61,27 @@ private:
 	enum TimingMode { kTimingUnknown, kTimingFromTimestamps, kTimingByCount };
 
 	const StreamInfo* fStream;
-	AVCodecContext* fCodec;
-	AVFrame* fFrame;
-	AVPacket* fPacket;
-	bool fPacketWaiting; // fPacket holds data the decoder has not yet taken
-	bool fDraining;      // the end of input was sent to the decoder
-	bool fEnded;         // the decoder gave its last frame
-	bool fHeld;
-	TimingMode fTiming;     // decided by the stream's first packet
-	bigtime_t fNextStart;   // where a frame without a timestamp starts
-	bigtime_t fCountOrigin; // kTimingByCount: time of the first frame since Flush(), -1 unknown
-	int64 fFramesSinceFlush;
-	bigtime_t fFrameStart; // of the frame returned last
-	bigtime_t fFrameDuration;
+	AVCodecContext* fCodec = NULL;
+	AVFrame* fFrame = NULL;
+	AVPacket* fPacket = NULL;
+	bool fPacketWaiting = false; // fPacket holds data the decoder has not yet taken
+	bool fDraining = false;      // the end of input was sent to the decoder
+	bool fEnded = false;         // the decoder gave its last frame
+	bool fHeld = false;
+	TimingMode fTiming = kTimingUnknown; // decided by the stream's first packet
+	bigtime_t fNextStart = 0;            // where a frame without a timestamp starts
+	bigtime_t fCountOrigin =
+	    -1; // kTimingByCount: start of the first frame since Flush(); -1 unknown
+	int64 fFramesSinceFlush = 0;
+	bigtime_t fFrameStart = 0; // of the frame returned last
+	bigtime_t fFrameDuration = 0;
 
-	SwsContext* fConverter;
-	int fConverterWidth; // the source that fConverter was made for
-	int fConverterHeight;
-	int fConverterFormat;
-	int fConverterColorSpace;
-	int fConverterRange;
+	SwsContext* fConverter = NULL;
+	int fConverterWidth = 0; // the source that fConverter was made for
+	int fConverterHeight = 0;
+	int fConverterFormat = -1;
+	int fConverterColorSpace = -1;
+	int fConverterRange = -1;
 };
 
 } // namespace media

@@ -2,6 +2,7 @@
 #define _MEDIA_DEFS_H
 
 #include <GraphicsDefs.h>
+#include <OS.h>
 #include <SupportDefs.h>
 
 // The part of the media kit's data types that reading a media file uses:
