@@ -107,8 +107,11 @@ bool decode_in_strips(j_decompress_ptr info, ErrorManager* errors, const Encoded
 		}
 		if (cmyk)
 			cmyk_to_bgrx(strip, int64(width) * count, inverted);
-		copy_oriented<4>(target, strip, int64(width) * 4, first, count,
-		                 [](const uint8* p) { return *reinterpret_cast<const uint32*>(p); });
+		copy_oriented<4>(target, strip, int64(width) * 4, first, count, [](const uint8* p) {
+			uint32 pixel;
+			memcpy(&pixel, p, sizeof(pixel));
+			return pixel;
+		});
 	}
 	jpeg_finish_decompress(info);
 	return true;

@@ -1,6 +1,8 @@
 #ifndef PLATFORM_TRANSLATION_ORIENTED_COPY_H
 #define PLATFORM_TRANSLATION_ORIENTED_COPY_H
 
+#include <string.h>
+
 #include <SupportDefs.h>
 
 namespace BPrivate {
@@ -81,7 +83,8 @@ void copy_oriented(const OrientedTarget& target, const uint8* source, int64 sour
 			const uint8* from = source + i * sourceStride + blockStart * kSourceBytes;
 			uint8* to = target.bits + rowOrigin(firstRow + i) + blockStart * xStep;
 			for (int64 x = blockStart; x < blockEnd; x++) {
-				*reinterpret_cast<uint32*>(to) = load(from);
+				uint32 pixel = load(from);
+				memcpy(to, &pixel, sizeof(pixel));
 				from += kSourceBytes;
 				to += xStep;
 			}
