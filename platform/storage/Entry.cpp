@@ -144,6 +144,25 @@ status_t BEntry::GetStat(struct stat* st) const
 	return B_OK;
 }
 
+status_t BEntry::GetNodeRef(node_ref* ref) const
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (ref == NULL)
+		return B_BAD_VALUE;
+	std::string path;
+	status_t status = BPrivate::path_for_ref(fRef, &path);
+	if (status != B_OK)
+		return status;
+	struct stat st;
+	if (lstat(path.c_str(), &st) != 0)
+		return errno_to_status(errno);
+	BPrivate::remember_node(st.st_dev, st.st_ino, path);
+	ref->device = st.st_dev;
+	ref->node = st.st_ino;
+	return B_OK;
+}
+
 status_t BEntry::GetRef(entry_ref* ref) const
 {
 	if (fStatus != B_OK)

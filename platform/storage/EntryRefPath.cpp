@@ -58,6 +58,30 @@ status_t directory_path(dev_t device, ino_t inode, std::string* path)
 	return B_OK;
 }
 
+void remember_node(dev_t device, ino_t inode, const std::string& path)
+{
+	remember_directory(device, inode, path);
+}
+
+status_t node_path(dev_t device, ino_t inode, std::string* path)
+{
+	std::string candidate;
+	{
+		DirectoryTable& table = directory_table();
+		std::lock_guard<std::mutex> guard(table.lock);
+		auto found = table.paths.find({device, inode});
+		if (found != table.paths.end())
+			candidate = found->second;
+	}
+	struct stat st;
+	// lstat: a node may be a symlink itself (a BEntry's node_ref).
+	if (candidate.empty() || lstat(candidate.c_str(), &st) != 0 || st.st_dev != device
+		|| st.st_ino != inode)
+		return B_ENTRY_NOT_FOUND;
+	*path = candidate;
+	return B_OK;
+}
+
 status_t path_for_ref(const entry_ref& ref, std::string* path)
 {
 	if (ref.name == NULL || ref.name[0] == '\0' || strchr(ref.name, '/') != NULL ||

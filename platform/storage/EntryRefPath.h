@@ -18,6 +18,11 @@ void remember_directory(dev_t device, ino_t inode, const std::string& path);
 // The absolute path of the directory (device, inode), if known and still valid.
 status_t directory_path(dev_t device, ino_t inode, std::string* path);
 
+// The same for any node, so that a node_ref handed out by GetNodeRef() can be
+// opened again (the node monitor needs a path to watch).
+void remember_node(dev_t device, ino_t inode, const std::string& path);
+status_t node_path(dev_t device, ino_t inode, std::string* path);
+
 // The absolute path of the entry |ref| names (the leaf need not exist).
 status_t path_for_ref(const entry_ref& ref, std::string* path);
 

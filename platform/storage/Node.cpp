@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/xattr.h>
@@ -106,6 +107,25 @@ status_t BNode::GetStat(struct stat* st) const
 		return B_BAD_VALUE;
 	if (fstat(fFd, st) != 0)
 		return errno_to_status(errno);
+	return B_OK;
+}
+
+status_t BNode::GetNodeRef(node_ref* ref) const
+{
+	status_t status = BStatable::GetNodeRef(ref);
+	if (status != B_OK)
+		return status;
+	char procPath[64];
+	_ProcPath(procPath, sizeof(procPath));
+	char path[PATH_MAX];
+	ssize_t length = readlink(procPath, path, sizeof(path) - 1);
+	if (length > 0 && path[0] == '/') {
+		path[length] = '\0';
+		// A node that lost its last name has nothing to remember.
+		struct stat st;
+		if (stat(path, &st) == 0 && st.st_dev == ref->device && st.st_ino == ref->node)
+			BPrivate::remember_node(ref->device, ref->node, path);
+	}
 	return B_OK;
 }
 

@@ -55,6 +55,9 @@ public:
 
 	bool Exists() const;
 	virtual status_t GetStat(struct stat* st) const;
+	// As BStatable's; also lets the platform find the node again by its
+	// node_ref (watch_node()).
+	status_t GetNodeRef(node_ref* ref) const;
 
 	status_t GetRef(entry_ref* ref) const;
 	status_t GetPath(BPath* path) const;

@@ -22,6 +22,9 @@ public:
 	status_t InitCheck() const;
 
 	virtual status_t GetStat(struct stat* st) const;
+	// As BStatable's; also lets the platform find the node again by its
+	// node_ref (watch_node()).
+	status_t GetNodeRef(node_ref* ref) const;
 
 	// Attributes are the node's "user." extended attributes. |type| is not
 	// stored: GetAttrInfo reports B_MIME_STRING_TYPE for "BEOS:TYPE" and
