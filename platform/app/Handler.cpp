@@ -15,12 +15,8 @@
 using BPrivate::LooperAccess;
 
 BHandler::BHandler(const char* name)
-	:
-	fToken(BPrivate::register_handler(this)),
-	fName(name != NULL ? strdup(name) : NULL),
-	fLooper(NULL),
-	fNextHandler(NULL),
-	fFilters(NULL)
+    : fToken(BPrivate::register_handler(this)), fName(name != NULL ? strdup(name) : NULL),
+      fLooper(NULL), fNextHandler(NULL), fFilters(NULL)
 {
 }
 
@@ -42,8 +38,7 @@ BHandler::~BHandler()
 	free(fName);
 }
 
-void
-BHandler::MessageReceived(BMessage* message)
+void BHandler::MessageReceived(BMessage* message)
 {
 	if (fNextHandler != NULL) {
 		fNextHandler->MessageReceived(message);
@@ -53,27 +48,23 @@ BHandler::MessageReceived(BMessage* message)
 		message->SendReply(B_MESSAGE_NOT_UNDERSTOOD);
 }
 
-BLooper*
-BHandler::Looper() const
+BLooper* BHandler::Looper() const
 {
 	return fLooper;
 }
 
-void
-BHandler::SetName(const char* name)
+void BHandler::SetName(const char* name)
 {
 	free(fName);
 	fName = name != NULL ? strdup(name) : NULL;
 }
 
-const char*
-BHandler::Name() const
+const char* BHandler::Name() const
 {
 	return fName;
 }
 
-void
-BHandler::SetNextHandler(BHandler* handler)
+void BHandler::SetNextHandler(BHandler* handler)
 {
 	// The chain stays inside one looper: its thread runs every link.
 	if (handler != NULL && (fLooper == NULL || handler->fLooper != fLooper || handler == this))
@@ -81,14 +72,12 @@ BHandler::SetNextHandler(BHandler* handler)
 	fNextHandler = handler;
 }
 
-BHandler*
-BHandler::NextHandler() const
+BHandler* BHandler::NextHandler() const
 {
 	return fNextHandler;
 }
 
-void
-BHandler::AddFilter(BMessageFilter* filter)
+void BHandler::AddFilter(BMessageFilter* filter)
 {
 	if (filter == NULL || (fLooper != NULL && !fLooper->IsLocked()))
 		return;
@@ -99,8 +88,7 @@ BHandler::AddFilter(BMessageFilter* filter)
 	fFilters->AddItem(filter);
 }
 
-bool
-BHandler::RemoveFilter(BMessageFilter* filter)
+bool BHandler::RemoveFilter(BMessageFilter* filter)
 {
 	if (fFilters == NULL || (fLooper != NULL && !fLooper->IsLocked()))
 		return false;
@@ -110,8 +98,7 @@ BHandler::RemoveFilter(BMessageFilter* filter)
 	return true;
 }
 
-void
-BHandler::SetFilterList(BList* filters)
+void BHandler::SetFilterList(BList* filters)
 {
 	if (fLooper != NULL && !fLooper->IsLocked())
 		return;
@@ -131,20 +118,17 @@ BHandler::SetFilterList(BList* filters)
 	}
 }
 
-BList*
-BHandler::FilterList()
+BList* BHandler::FilterList()
 {
 	return fFilters;
 }
 
-bool
-BHandler::LockLooper()
+bool BHandler::LockLooper()
 {
 	return LockLooperWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
 }
 
-status_t
-BHandler::LockLooperWithTimeout(bigtime_t timeout)
+status_t BHandler::LockLooperWithTimeout(bigtime_t timeout)
 {
 	// The looper is found through the registry, never through fLooper, which
 	// another thread may change meanwhile.
@@ -163,16 +147,14 @@ BHandler::LockLooperWithTimeout(bigtime_t timeout)
 	return B_OK;
 }
 
-void
-BHandler::UnlockLooper()
+void BHandler::UnlockLooper()
 {
 	// The caller holds the lock, so the handler cannot change loopers.
 	if (fLooper != NULL)
 		fLooper->Unlock();
 }
 
-void
-BHandler::_SetLooper(BLooper* looper)
+void BHandler::_SetLooper(BLooper* looper)
 {
 	fLooper = looper;
 	BPrivate::LooperRecord* record = looper != NULL ? LooperAccess::Record(looper) : NULL;

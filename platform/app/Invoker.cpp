@@ -6,29 +6,16 @@
 
 #include "app/LooperPrivate.h"
 
-BInvoker::BInvoker()
-	:
-	fMessage(NULL),
-	fReplyTo(NULL),
-	fTimeout(B_INFINITE_TIMEOUT)
-{
-}
+BInvoker::BInvoker() : fMessage(NULL), fReplyTo(NULL), fTimeout(B_INFINITE_TIMEOUT) {}
 
 BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper)
-	:
-	fMessage(message),
-	fReplyTo(NULL),
-	fTimeout(B_INFINITE_TIMEOUT)
+    : fMessage(message), fReplyTo(NULL), fTimeout(B_INFINITE_TIMEOUT)
 {
 	SetTarget(handler, looper);
 }
 
 BInvoker::BInvoker(BMessage* message, BMessenger target)
-	:
-	fMessage(message),
-	fMessenger(target),
-	fReplyTo(NULL),
-	fTimeout(B_INFINITE_TIMEOUT)
+    : fMessage(message), fMessenger(target), fReplyTo(NULL), fTimeout(B_INFINITE_TIMEOUT)
 {
 }
 
@@ -37,8 +24,7 @@ BInvoker::~BInvoker()
 	delete fMessage;
 }
 
-status_t
-BInvoker::SetMessage(BMessage* message)
+status_t BInvoker::SetMessage(BMessage* message)
 {
 	if (message == fMessage)
 		return B_OK;
@@ -47,20 +33,17 @@ BInvoker::SetMessage(BMessage* message)
 	return B_OK;
 }
 
-BMessage*
-BInvoker::Message() const
+BMessage* BInvoker::Message() const
 {
 	return fMessage;
 }
 
-uint32
-BInvoker::Command() const
+uint32 BInvoker::Command() const
 {
 	return fMessage != NULL ? fMessage->what : 0;
 }
 
-status_t
-BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
+status_t BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
 {
 	if (handler == NULL && looper == NULL) {
 		fMessenger = BMessenger();
@@ -74,46 +57,39 @@ BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
 	return B_OK;
 }
 
-status_t
-BInvoker::SetTarget(BMessenger messenger)
+status_t BInvoker::SetTarget(BMessenger messenger)
 {
 	fMessenger = messenger;
 	return B_OK;
 }
 
-bool
-BInvoker::IsTargetLocal() const
+bool BInvoker::IsTargetLocal() const
 {
 	return fMessenger.IsTargetLocal();
 }
 
-BHandler*
-BInvoker::Target(BLooper** looper) const
+BHandler* BInvoker::Target(BLooper** looper) const
 {
 	return fMessenger.Target(looper);
 }
 
-BMessenger
-BInvoker::Messenger() const
+BMessenger BInvoker::Messenger() const
 {
 	return fMessenger;
 }
 
-status_t
-BInvoker::SetHandlerForReply(BHandler* handler)
+status_t BInvoker::SetHandlerForReply(BHandler* handler)
 {
 	fReplyTo = handler;
 	return B_OK;
 }
 
-BHandler*
-BInvoker::HandlerForReply() const
+BHandler* BInvoker::HandlerForReply() const
 {
 	return fReplyTo;
 }
 
-status_t
-BInvoker::Invoke(BMessage* message)
+status_t BInvoker::Invoke(BMessage* message)
 {
 	if (message == NULL)
 		message = fMessage;
@@ -122,15 +98,13 @@ BInvoker::Invoke(BMessage* message)
 	return fMessenger.SendMessage(message, fReplyTo, fTimeout);
 }
 
-status_t
-BInvoker::SetTimeout(bigtime_t timeout)
+status_t BInvoker::SetTimeout(bigtime_t timeout)
 {
 	fTimeout = timeout;
 	return B_OK;
 }
 
-bigtime_t
-BInvoker::Timeout() const
+bigtime_t BInvoker::Timeout() const
 {
 	return fTimeout;
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <AppDefs.h>
 #include <Message.h>
 #include <MessageFilter.h>
 #include <MessageQueue.h>
@@ -17,18 +18,9 @@ using BPrivate::LooperRecord;
 static const int32 kMaxRedirections = 64;
 
 BLooper::BLooper(const char* name, int32 priority, int32)
-	:
-	BHandler(name),
-	fRecord(NULL),
-	fQueue(new BMessageQueue),
-	fCurrentMessage(NULL),
-	fPreferred(NULL),
-	fCommonFilters(NULL),
-	fThread(-1),
-	fInitPriority(priority),
-	fRunCalled(false),
-	fTerminating(false),
-	fStopping(false)
+    : BHandler(name), fRecord(NULL), fQueue(new BMessageQueue), fCurrentMessage(NULL),
+      fPreferred(NULL), fCommonFilters(NULL), fThread(-1), fInitPriority(priority),
+      fRunCalled(false), fTerminating(false), fStopping(false)
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::register_looper(this);
 	fRecord = record.get();
@@ -68,34 +60,29 @@ BLooper::~BLooper()
 	}
 }
 
-status_t
-BLooper::PostMessage(uint32 command)
+status_t BLooper::PostMessage(uint32 command)
 {
 	BMessage message(command);
 	return _PostMessage(&message, this, true, NULL);
 }
 
-status_t
-BLooper::PostMessage(BMessage* message)
+status_t BLooper::PostMessage(BMessage* message)
 {
 	return _PostMessage(message, this, true, NULL);
 }
 
-status_t
-BLooper::PostMessage(uint32 command, BHandler* handler, BHandler* replyTo)
+status_t BLooper::PostMessage(uint32 command, BHandler* handler, BHandler* replyTo)
 {
 	BMessage message(command);
 	return _PostMessage(&message, handler, true, replyTo);
 }
 
-status_t
-BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo)
+status_t BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo)
 {
 	return _PostMessage(message, handler, true, replyTo);
 }
 
-status_t
-BLooper::_PostMessage(BMessage* message, BHandler* handler, bool, BHandler* replyTo)
+status_t BLooper::_PostMessage(BMessage* message, BHandler* handler, bool, BHandler* replyTo)
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
@@ -119,8 +106,7 @@ BLooper::_PostMessage(BMessage* message, BHandler* handler, bool, BHandler* repl
 	return BPrivate::deliver(record->id, token, message, replyPort, replyToken);
 }
 
-void
-BLooper::DispatchMessage(BMessage* message, BHandler* handler)
+void BLooper::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	if (message->what == B_QUIT_REQUESTED && handler == this) {
 		if (QuitRequested())
@@ -130,40 +116,34 @@ BLooper::DispatchMessage(BMessage* message, BHandler* handler)
 	handler->MessageReceived(message);
 }
 
-void
-BLooper::MessageReceived(BMessage* message)
+void BLooper::MessageReceived(BMessage* message)
 {
 	BHandler::MessageReceived(message);
 }
 
-BMessage*
-BLooper::CurrentMessage() const
+BMessage* BLooper::CurrentMessage() const
 {
 	return fCurrentMessage;
 }
 
-BMessage*
-BLooper::DetachCurrentMessage()
+BMessage* BLooper::DetachCurrentMessage()
 {
 	BMessage* message = fCurrentMessage;
 	fCurrentMessage = NULL;
 	return message;
 }
 
-BMessageQueue*
-BLooper::MessageQueue() const
+BMessageQueue* BLooper::MessageQueue() const
 {
 	return fQueue;
 }
 
-bool
-BLooper::IsMessageWaiting() const
+bool BLooper::IsMessageWaiting() const
 {
 	return !fQueue->IsEmpty() || fRecord->HasIncoming();
 }
 
-void
-BLooper::AddHandler(BHandler* handler)
+void BLooper::AddHandler(BHandler* handler)
 {
 	if (handler == NULL || handler->Looper() != NULL)
 		return;
@@ -174,8 +154,7 @@ BLooper::AddHandler(BHandler* handler)
 		handler->SetNextHandler(this);
 }
 
-bool
-BLooper::RemoveHandler(BHandler* handler)
+bool BLooper::RemoveHandler(BHandler* handler)
 {
 	if (handler == NULL || handler == this || handler->Looper() != this)
 		return false;
@@ -188,43 +167,37 @@ BLooper::RemoveHandler(BHandler* handler)
 	return true;
 }
 
-int32
-BLooper::CountHandlers() const
+int32 BLooper::CountHandlers() const
 {
 	return fHandlers.CountItems();
 }
 
-BHandler*
-BLooper::HandlerAt(int32 index) const
+BHandler* BLooper::HandlerAt(int32 index) const
 {
 	return static_cast<BHandler*>(fHandlers.ItemAt(index));
 }
 
-int32
-BLooper::IndexOf(BHandler* handler) const
+int32 BLooper::IndexOf(BHandler* handler) const
 {
 	return fHandlers.IndexOf(handler);
 }
 
-BHandler*
-BLooper::PreferredHandler() const
+BHandler* BLooper::PreferredHandler() const
 {
 	return fPreferred;
 }
 
-void
-BLooper::SetPreferredHandler(BHandler* handler)
+void BLooper::SetPreferredHandler(BHandler* handler)
 {
 	fPreferred = handler != NULL && handler->Looper() == this ? handler : NULL;
 }
 
-thread_id
-BLooper::Run()
+thread_id BLooper::Run()
 {
 	if (fRunCalled)
 		return fThread;
 	thread_id thread =
-		spawn_thread(_ThreadEntry, Name() != NULL ? Name() : "looper", fInitPriority, this);
+	    spawn_thread(_ThreadEntry, Name() != NULL ? Name() : "looper", fInitPriority, this);
 	if (thread < B_OK)
 		return thread;
 	fThread = thread;
@@ -235,8 +208,7 @@ BLooper::Run()
 	return thread;
 }
 
-int32
-BLooper::_ThreadEntry(void* data)
+int32 BLooper::_ThreadEntry(void* data)
 {
 	BLooper* looper = static_cast<BLooper*>(data);
 	looper->_Loop();
@@ -246,8 +218,7 @@ BLooper::_ThreadEntry(void* data)
 	return B_OK;
 }
 
-void
-BLooper::_Loop()
+void BLooper::_Loop()
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
 	if (record == nullptr)
@@ -276,8 +247,7 @@ BLooper::_Loop()
 	}
 }
 
-void
-BLooper::_DispatchOne(BMessage* message)
+void BLooper::_DispatchOne(BMessage* message)
 {
 	fCurrentMessage = message;
 	try {
@@ -307,8 +277,7 @@ BLooper::_DispatchOne(BMessage* message)
 	fCurrentMessage = NULL;
 }
 
-BHandler*
-BLooper::_ResolveTarget(BMessage* message)
+BHandler* BLooper::_ResolveTarget(BMessage* message)
 {
 	const BPrivate::MessageDelivery* delivery = BMessage::Private(message).PeekDelivery();
 	// A message put into the queue directly has no delivery facts: it is for
@@ -321,8 +290,7 @@ BLooper::_ResolveTarget(BMessage* message)
 	return BPrivate::handler_for_token(delivery->targetToken, fRecord->id);
 }
 
-BHandler*
-BLooper::_ApplyFilters(BList* filters, BMessage* message, BHandler* target)
+BHandler* BLooper::_ApplyFilters(BList* filters, BMessage* message, BHandler* target)
 {
 	if (filters == NULL)
 		return target;
@@ -331,17 +299,17 @@ BLooper::_ApplyFilters(BList* filters, BMessage* message, BHandler* target)
 		if (!filter->FiltersAnyCommand() && filter->Command() != message->what)
 			continue;
 		const bool dropped = message->WasDropped();
-		if ((filter->MessageDelivery() == B_DROPPED_DELIVERY && !dropped)
-			|| (filter->MessageDelivery() == B_PROGRAMMED_DELIVERY && dropped))
+		if ((filter->MessageDelivery() == B_DROPPED_DELIVERY && !dropped) ||
+		    (filter->MessageDelivery() == B_PROGRAMMED_DELIVERY && dropped))
 			continue;
 		const bool remote = message->IsSourceRemote();
-		if ((filter->MessageSource() == B_REMOTE_SOURCE && !remote)
-			|| (filter->MessageSource() == B_LOCAL_SOURCE && remote))
+		if ((filter->MessageSource() == B_REMOTE_SOURCE && !remote) ||
+		    (filter->MessageSource() == B_LOCAL_SOURCE && remote))
 			continue;
 
 		filter_hook hook = LooperAccess::Hook(filter);
 		filter_result result =
-			hook != NULL ? hook(message, &target, filter) : filter->Filter(message, &target);
+		    hook != NULL ? hook(message, &target, filter) : filter->Filter(message, &target);
 		if (result == B_SKIP_MESSAGE || target == NULL)
 			return NULL;
 		// Redirection stays inside the looper: its lock is the one held.
@@ -351,8 +319,7 @@ BLooper::_ApplyFilters(BList* filters, BMessage* message, BHandler* target)
 	return target;
 }
 
-void
-BLooper::Quit()
+void BLooper::Quit()
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
 	if (record == nullptr)
@@ -380,35 +347,30 @@ BLooper::Quit()
 		wait_for_thread(thread, NULL);
 }
 
-bool
-BLooper::QuitRequested()
+bool BLooper::QuitRequested()
 {
 	return true;
 }
 
-bool
-BLooper::Lock()
+bool BLooper::Lock()
 {
 	return LockWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
 }
 
-void
-BLooper::Unlock()
+void BLooper::Unlock()
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
 	if (record != nullptr)
 		record->lock->Release();
 }
 
-bool
-BLooper::IsLocked() const
+bool BLooper::IsLocked() const
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
 	return record != nullptr && record->lock->IsHeldByCaller();
 }
 
-status_t
-BLooper::LockWithTimeout(bigtime_t timeout)
+status_t BLooper::LockWithTimeout(bigtime_t timeout)
 {
 	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
 	if (record == nullptr)
@@ -417,44 +379,37 @@ BLooper::LockWithTimeout(bigtime_t timeout)
 	return status == B_INTERRUPTED ? B_BAD_VALUE : status;
 }
 
-thread_id
-BLooper::Thread() const
+thread_id BLooper::Thread() const
 {
 	return fThread;
 }
 
-team_id
-BLooper::Team() const
+team_id BLooper::Team() const
 {
 	return getpid();
 }
 
-BLooper*
-BLooper::LooperForThread(thread_id thread)
+BLooper* BLooper::LooperForThread(thread_id thread)
 {
 	return BPrivate::looper_for_thread(thread);
 }
 
-thread_id
-BLooper::LockingThread() const
+thread_id BLooper::LockingThread() const
 {
 	return fRecord->lock->Owner();
 }
 
-int32
-BLooper::CountLocks() const
+int32 BLooper::CountLocks() const
 {
 	return fRecord->lock->Count();
 }
 
-int32
-BLooper::CountLockRequests() const
+int32 BLooper::CountLockRequests() const
 {
 	return fRecord->lock->Requests();
 }
 
-void
-BLooper::AddCommonFilter(BMessageFilter* filter)
+void BLooper::AddCommonFilter(BMessageFilter* filter)
 {
 	if (filter == NULL || !IsLocked() || !LooperAccess::Attach(filter, this))
 		return;
@@ -463,8 +418,7 @@ BLooper::AddCommonFilter(BMessageFilter* filter)
 	fCommonFilters->AddItem(filter);
 }
 
-bool
-BLooper::RemoveCommonFilter(BMessageFilter* filter)
+bool BLooper::RemoveCommonFilter(BMessageFilter* filter)
 {
 	if (fCommonFilters == NULL || !IsLocked() || !fCommonFilters->RemoveItem(filter))
 		return false;
@@ -472,8 +426,7 @@ BLooper::RemoveCommonFilter(BMessageFilter* filter)
 	return true;
 }
 
-void
-BLooper::SetCommonFilterList(BList* filters)
+void BLooper::SetCommonFilterList(BList* filters)
 {
 	if (!IsLocked())
 		return;
@@ -492,14 +445,12 @@ BLooper::SetCommonFilterList(BList* filters)
 	}
 }
 
-BList*
-BLooper::CommonFilterList() const
+BList* BLooper::CommonFilterList() const
 {
 	return fCommonFilters;
 }
 
-void
-BLooper::_UnlockFully(int32* count)
+void BLooper::_UnlockFully(int32* count)
 {
 	*count = 0;
 	while (IsLocked()) {
@@ -508,8 +459,7 @@ BLooper::_UnlockFully(int32* count)
 	}
 }
 
-void
-BLooper::_RelockFully(int32 count)
+void BLooper::_RelockFully(int32 count)
 {
 	for (int32 i = 0; i < count; i++)
 		Lock();

@@ -39,8 +39,7 @@ const uint32 kQuitMessage = '_QIT';
 struct LooperQuit {};
 
 // The absolute deadline of a relative |timeout| (B_INFINITE_TIMEOUT: none).
-inline bigtime_t
-deadline_for(bigtime_t timeout)
+inline bigtime_t deadline_for(bigtime_t timeout)
 {
 	if (timeout >= B_INFINITE_TIMEOUT)
 		return B_INFINITE_TIMEOUT;
@@ -101,7 +100,7 @@ BHandler* handler_for_token(int32 token, int32 looperID);
 // kPreferredToken) of looper |looperID|, with replies going to (replyPort,
 // replyToken). B_BAD_PORT_ID, B_BAD_HANDLER, B_NO_MEMORY.
 status_t deliver(int32 looperID, int32 targetToken, const BMessage* message, int32 replyPort,
-	int32 replyToken);
+                 int32 replyToken, bool isReply = false);
 
 // Private members of the public classes, for the app kit's own files.
 class LooperAccess {

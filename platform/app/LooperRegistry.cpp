@@ -41,15 +41,11 @@ struct ExitHookInstaller {
 } // namespace
 
 LooperRecord::LooperRecord(BLooper* looper, int32 id)
-	:
-	id(id),
-	looper(looper),
-	lock(std::make_shared<RecursiveLock>(true))
+    : id(id), looper(looper), lock(std::make_shared<RecursiveLock>(true))
 {
 }
 
-bool
-LooperRecord::Post(BMessage* message)
+bool LooperRecord::Post(BMessage* message)
 {
 	std::lock_guard<std::mutex> guard(fPortLock);
 	if (fClosed)
@@ -59,8 +55,7 @@ LooperRecord::Post(BMessage* message)
 	return true;
 }
 
-void
-LooperRecord::DrainInto(BMessageQueue* queue)
+void LooperRecord::DrainInto(BMessageQueue* queue)
 {
 	std::deque<BMessage*> drained;
 	{
@@ -75,26 +70,23 @@ LooperRecord::DrainInto(BMessageQueue* queue)
 	queue->Unlock();
 }
 
-status_t
-LooperRecord::WaitForMessages()
+status_t LooperRecord::WaitForMessages()
 {
 	std::unique_lock<std::mutex> guard(fPortLock);
 	while (fIncoming.empty() && !fClosed) {
 		if (fReader.Wait(guard, B_INFINITE_TIMEOUT) == B_CANCELED)
 			return B_INTERRUPTED;
 	}
-	return fClosed ? B_BAD_PORT_ID : B_OK;
+	return fClosed ? (status_t) B_BAD_PORT_ID : (status_t) B_OK;
 }
 
-bool
-LooperRecord::HasIncoming()
+bool LooperRecord::HasIncoming()
 {
 	std::lock_guard<std::mutex> guard(fPortLock);
 	return !fIncoming.empty();
 }
 
-void
-LooperRecord::Close()
+void LooperRecord::Close()
 {
 	std::deque<BMessage*> pending;
 	{
@@ -107,8 +99,7 @@ LooperRecord::Close()
 		delete message;
 }
 
-std::shared_ptr<LooperRecord>
-register_looper(BLooper* looper)
+std::shared_ptr<LooperRecord> register_looper(BLooper* looper)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -118,8 +109,7 @@ register_looper(BLooper* looper)
 	return record;
 }
 
-void
-unregister_looper(LooperRecord* record)
+void unregister_looper(LooperRecord* record)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -127,8 +117,7 @@ unregister_looper(LooperRecord* record)
 	r.loopersByID.erase(record->id);
 }
 
-std::shared_ptr<LooperRecord>
-looper_record(const BLooper* looper)
+std::shared_ptr<LooperRecord> looper_record(const BLooper* looper)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -136,8 +125,7 @@ looper_record(const BLooper* looper)
 	return found != r.loopersByPointer.end() ? found->second : nullptr;
 }
 
-std::shared_ptr<LooperRecord>
-looper_record(int32 id)
+std::shared_ptr<LooperRecord> looper_record(int32 id)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -145,8 +133,7 @@ looper_record(int32 id)
 	return found != r.loopersByID.end() ? found->second : nullptr;
 }
 
-BLooper*
-looper_for_thread(thread_id thread)
+BLooper* looper_for_thread(thread_id thread)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -157,8 +144,7 @@ looper_for_thread(thread_id thread)
 	return NULL;
 }
 
-int32
-register_handler(BHandler* handler)
+int32 register_handler(BHandler* handler)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -167,16 +153,14 @@ register_handler(BHandler* handler)
 	return token;
 }
 
-void
-unregister_handler(int32 token)
+void unregister_handler(int32 token)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
 	r.handlers.erase(token);
 }
 
-void
-set_handler_looper(int32 token, int32 looperID)
+void set_handler_looper(int32 token, int32 looperID)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -185,8 +169,7 @@ set_handler_looper(int32 token, int32 looperID)
 		found->second.looperID = looperID;
 }
 
-int32
-handler_looper(int32 token)
+int32 handler_looper(int32 token)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -194,8 +177,7 @@ handler_looper(int32 token)
 	return found != r.handlers.end() ? found->second.looperID : -1;
 }
 
-BHandler*
-handler_for_token(int32 token, int32 looperID)
+BHandler* handler_for_token(int32 token, int32 looperID)
 {
 	Registry& r = registry();
 	std::lock_guard<std::mutex> guard(r.lock);
@@ -205,9 +187,8 @@ handler_for_token(int32 token, int32 looperID)
 	return found->second.handler;
 }
 
-status_t
-deliver(int32 looperID, int32 targetToken, const BMessage* message, int32 replyPort,
-	int32 replyToken)
+status_t deliver(int32 looperID, int32 targetToken, const BMessage* message, int32 replyPort,
+                 int32 replyToken, bool isReply)
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
@@ -230,7 +211,7 @@ deliver(int32 looperID, int32 targetToken, const BMessage* message, int32 replyP
 	delivery->replyPort = replyPort;
 	delivery->replyToken = replyToken;
 	delivery->wasDelivered = true;
-	delivery->isReply = false;
+	delivery->isReply = isReply;
 	delivery->sourceWaiting = false;
 	delivery->sourceRemote = false;
 
@@ -241,8 +222,7 @@ deliver(int32 looperID, int32 targetToken, const BMessage* message, int32 replyP
 	return B_OK;
 }
 
-BMessenger
-MessengerAccess::Make(port_id port, int32 token)
+BMessenger MessengerAccess::Make(port_id port, int32 token)
 {
 	BMessenger messenger;
 	messenger.fPort = port;
@@ -257,14 +237,12 @@ namespace BPrivate {
 
 static std::atomic<int32> sDefaultReplyPort{-1};
 
-int32
-default_reply_port()
+int32 default_reply_port()
 {
 	return sDefaultReplyPort.load();
 }
 
-void
-set_default_reply_port(int32 port)
+void set_default_reply_port(int32 port)
 {
 	sDefaultReplyPort.store(port);
 }

@@ -3,67 +3,37 @@
 #include "app/LooperPrivate.h"
 
 BMessageFilter::BMessageFilter(uint32 what, filter_hook func)
-	:
-	fFiltersAny(false),
-	fWhat(what),
-	fDelivery(B_ANY_DELIVERY),
-	fSource(B_ANY_SOURCE),
-	fFilterFunction(func),
-	fLooper(NULL),
-	fAttached(false)
+    : fFiltersAny(false), fWhat(what), fDelivery(B_ANY_DELIVERY), fSource(B_ANY_SOURCE),
+      fFilterFunction(func), fLooper(NULL), fAttached(false)
 {
 }
 
 BMessageFilter::BMessageFilter(message_delivery delivery, message_source source, filter_hook func)
-	:
-	fFiltersAny(true),
-	fWhat(0),
-	fDelivery(delivery),
-	fSource(source),
-	fFilterFunction(func),
-	fLooper(NULL),
-	fAttached(false)
+    : fFiltersAny(true), fWhat(0), fDelivery(delivery), fSource(source), fFilterFunction(func),
+      fLooper(NULL), fAttached(false)
 {
 }
 
 BMessageFilter::BMessageFilter(message_delivery delivery, message_source source, uint32 what,
-	filter_hook func)
-	:
-	fFiltersAny(false),
-	fWhat(what),
-	fDelivery(delivery),
-	fSource(source),
-	fFilterFunction(func),
-	fLooper(NULL),
-	fAttached(false)
+                               filter_hook func)
+    : fFiltersAny(false), fWhat(what), fDelivery(delivery), fSource(source), fFilterFunction(func),
+      fLooper(NULL), fAttached(false)
 {
 }
 
 // A copy serves nobody until it is added somewhere.
 BMessageFilter::BMessageFilter(const BMessageFilter& filter)
-	:
-	fFiltersAny(filter.fFiltersAny),
-	fWhat(filter.fWhat),
-	fDelivery(filter.fDelivery),
-	fSource(filter.fSource),
-	fFilterFunction(filter.fFilterFunction),
-	fLooper(NULL),
-	fAttached(false)
+    : fFiltersAny(filter.fFiltersAny), fWhat(filter.fWhat), fDelivery(filter.fDelivery),
+      fSource(filter.fSource), fFilterFunction(filter.fFilterFunction), fLooper(NULL),
+      fAttached(false)
 {
 }
 
-BMessageFilter::BMessageFilter(const BMessageFilter* filter)
-	:
-	BMessageFilter(*filter)
-{
-}
+BMessageFilter::BMessageFilter(const BMessageFilter* filter) : BMessageFilter(*filter) {}
 
-BMessageFilter::~BMessageFilter()
-{
-}
+BMessageFilter::~BMessageFilter() {}
 
-BMessageFilter&
-BMessageFilter::operator=(const BMessageFilter& from)
+BMessageFilter& BMessageFilter::operator=(const BMessageFilter& from)
 {
 	fFiltersAny = from.fFiltersAny;
 	fWhat = from.fWhat;
@@ -73,46 +43,39 @@ BMessageFilter::operator=(const BMessageFilter& from)
 	return *this;
 }
 
-filter_result
-BMessageFilter::Filter(BMessage*, BHandler**)
+filter_result BMessageFilter::Filter(BMessage*, BHandler**)
 {
 	return B_DISPATCH_MESSAGE;
 }
 
-message_delivery
-BMessageFilter::MessageDelivery() const
+message_delivery BMessageFilter::MessageDelivery() const
 {
 	return fDelivery;
 }
 
-message_source
-BMessageFilter::MessageSource() const
+message_source BMessageFilter::MessageSource() const
 {
 	return fSource;
 }
 
-uint32
-BMessageFilter::Command() const
+uint32 BMessageFilter::Command() const
 {
 	return fWhat;
 }
 
-bool
-BMessageFilter::FiltersAnyCommand() const
+bool BMessageFilter::FiltersAnyCommand() const
 {
 	return fFiltersAny;
 }
 
-BLooper*
-BMessageFilter::Looper() const
+BLooper* BMessageFilter::Looper() const
 {
 	return fLooper;
 }
 
 namespace BPrivate {
 
-bool
-LooperAccess::Attach(BMessageFilter* filter, BLooper* looper)
+bool LooperAccess::Attach(BMessageFilter* filter, BLooper* looper)
 {
 	if (filter == NULL || filter->fAttached)
 		return false;
@@ -121,8 +84,7 @@ LooperAccess::Attach(BMessageFilter* filter, BLooper* looper)
 	return true;
 }
 
-void
-LooperAccess::Detach(BMessageFilter* filter)
+void LooperAccess::Detach(BMessageFilter* filter)
 {
 	filter->fAttached = false;
 	filter->fLooper = NULL;

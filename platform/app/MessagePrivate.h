@@ -6,14 +6,14 @@
 
 #include <Message.h>
 
-class BHandler;
-
 namespace BPrivate {
 
 // Set by whoever delivers the message; copied with the message.
 struct MessageDelivery {
-	BHandler* target = NULL; // NULL: the looper's preferred handler
+	int32 targetToken = -1; // the handler's token in the looper's registry
 	bool usePreferredTarget = false;
+	int32 replyPort = -1; // where replies go: a looper id and handler token
+	int32 replyToken = -1;
 	bool wasDelivered = false;
 	bool isReply = false;
 	bool sourceWaiting = false; // the sender waits for a reply
@@ -21,7 +21,6 @@ struct MessageDelivery {
 	bool wasDropped = false;
 	BPoint dropPoint;  // screen coordinates of the drop
 	BPoint dropOffset; // where the drag image was held, from its top left
-	                   // The reply messenger belongs here too; the messaging layer adds it.
 };
 
 } // namespace BPrivate

@@ -35,11 +35,7 @@ private:
 
 using BPrivate::QueueLocker;
 
-BMessageQueue::BMessageQueue()
-	:
-	fState(new BPrivate::MessageQueueState)
-{
-}
+BMessageQueue::BMessageQueue() : fState(new BPrivate::MessageQueueState) {}
 
 BMessageQueue::~BMessageQueue()
 {
@@ -48,8 +44,7 @@ BMessageQueue::~BMessageQueue()
 	delete fState;
 }
 
-void
-BMessageQueue::AddMessage(BMessage* message)
+void BMessageQueue::AddMessage(BMessage* message)
 {
 	if (message == NULL)
 		return;
@@ -58,8 +53,7 @@ BMessageQueue::AddMessage(BMessage* message)
 		fState->messages.push_back(message);
 }
 
-void
-BMessageQueue::RemoveMessage(BMessage* message)
+void BMessageQueue::RemoveMessage(BMessage* message)
 {
 	QueueLocker locker(fState);
 	if (!locker.IsLocked())
@@ -69,21 +63,18 @@ BMessageQueue::RemoveMessage(BMessage* message)
 		fState->messages.erase(found);
 }
 
-int32
-BMessageQueue::CountMessages() const
+int32 BMessageQueue::CountMessages() const
 {
 	QueueLocker locker(fState);
 	return (int32) fState->messages.size();
 }
 
-bool
-BMessageQueue::IsEmpty() const
+bool BMessageQueue::IsEmpty() const
 {
 	return CountMessages() == 0;
 }
 
-BMessage*
-BMessageQueue::FindMessage(int32 index) const
+BMessage* BMessageQueue::FindMessage(int32 index) const
 {
 	QueueLocker locker(fState);
 	if (index < 0 || (size_t) index >= fState->messages.size())
@@ -91,8 +82,7 @@ BMessageQueue::FindMessage(int32 index) const
 	return fState->messages[index];
 }
 
-BMessage*
-BMessageQueue::FindMessage(uint32 what, int32 index) const
+BMessage* BMessageQueue::FindMessage(uint32 what, int32 index) const
 {
 	QueueLocker locker(fState);
 	if (index < 0)
@@ -104,26 +94,22 @@ BMessageQueue::FindMessage(uint32 what, int32 index) const
 	return NULL;
 }
 
-bool
-BMessageQueue::Lock()
+bool BMessageQueue::Lock()
 {
 	return fState->lock->Acquire(B_INFINITE_TIMEOUT) == B_OK;
 }
 
-void
-BMessageQueue::Unlock()
+void BMessageQueue::Unlock()
 {
 	fState->lock->Release();
 }
 
-bool
-BMessageQueue::IsLocked() const
+bool BMessageQueue::IsLocked() const
 {
 	return fState->lock->IsHeldByCaller();
 }
 
-BMessage*
-BMessageQueue::NextMessage()
+BMessage* BMessageQueue::NextMessage()
 {
 	QueueLocker locker(fState);
 	if (!locker.IsLocked() || fState->messages.empty())
@@ -133,8 +119,7 @@ BMessageQueue::NextMessage()
 	return message;
 }
 
-bool
-BMessageQueue::IsNextMessage(const BMessage* message) const
+bool BMessageQueue::IsNextMessage(const BMessage* message) const
 {
 	QueueLocker locker(fState);
 	return !fState->messages.empty() && fState->messages.front() == message;

@@ -18,8 +18,8 @@ class RunnerSchedule {
 public:
 	static RunnerSchedule& Default();
 
-	int32 Add(const BMessenger& target, const BMessage& message, bigtime_t interval,
-		int32 count, const BMessenger& replyTo);
+	int32 Add(const BMessenger& target, const BMessage& message, bigtime_t interval, int32 count,
+	          const BMessenger& replyTo);
 	void Remove(int32 token);
 	status_t SetInterval(int32 token, bigtime_t interval);
 	status_t SetCount(int32 token, int32 count);
@@ -46,16 +46,14 @@ private:
 	thread_id fThread = -1;
 };
 
-RunnerSchedule&
-RunnerSchedule::Default()
+RunnerSchedule& RunnerSchedule::Default()
 {
 	// Never destroyed: its thread lives as long as the process.
 	static RunnerSchedule* sSchedule = new RunnerSchedule;
 	return *sSchedule;
 }
 
-status_t
-RunnerSchedule::_StartThread()
+status_t RunnerSchedule::_StartThread()
 {
 	if (fThread >= 0)
 		return B_OK;
@@ -67,12 +65,11 @@ RunnerSchedule::_StartThread()
 	return B_OK;
 }
 
-int32
-RunnerSchedule::Add(const BMessenger& target, const BMessage& message, bigtime_t interval,
-	int32 count, const BMessenger& replyTo)
+int32 RunnerSchedule::Add(const BMessenger& target, const BMessage& message, bigtime_t interval,
+                          int32 count, const BMessenger& replyTo)
 {
-	auto entry = std::unique_ptr<Entry>(new (std::nothrow)
-			Entry{target, message, replyTo, interval, count, system_time() + interval});
+	auto entry = std::unique_ptr<Entry>(new (std::nothrow) Entry{target, message, replyTo, interval,
+	                                                             count, system_time() + interval});
 	if (entry == nullptr)
 		return B_NO_MEMORY;
 	std::lock_guard<std::mutex> lock(fLock);
@@ -85,8 +82,7 @@ RunnerSchedule::Add(const BMessenger& target, const BMessage& message, bigtime_t
 	return token;
 }
 
-void
-RunnerSchedule::Remove(int32 token)
+void RunnerSchedule::Remove(int32 token)
 {
 	std::unique_ptr<Entry> removed;
 	std::lock_guard<std::mutex> lock(fLock);
@@ -97,8 +93,7 @@ RunnerSchedule::Remove(int32 token)
 	fEntries.erase(found);
 }
 
-status_t
-RunnerSchedule::SetInterval(int32 token, bigtime_t interval)
+status_t RunnerSchedule::SetInterval(int32 token, bigtime_t interval)
 {
 	if (interval <= 0)
 		return B_BAD_VALUE;
@@ -112,8 +107,7 @@ RunnerSchedule::SetInterval(int32 token, bigtime_t interval)
 	return B_OK;
 }
 
-status_t
-RunnerSchedule::SetCount(int32 token, int32 count)
+status_t RunnerSchedule::SetCount(int32 token, int32 count)
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = fEntries.find(token);
@@ -127,8 +121,7 @@ RunnerSchedule::SetCount(int32 token, int32 count)
 	return B_OK;
 }
 
-status_t
-RunnerSchedule::GetInfo(int32 token, bigtime_t* interval, int32* count)
+status_t RunnerSchedule::GetInfo(int32 token, bigtime_t* interval, int32* count)
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = fEntries.find(token);
@@ -141,15 +134,13 @@ RunnerSchedule::GetInfo(int32 token, bigtime_t* interval, int32* count)
 	return B_OK;
 }
 
-int32
-RunnerSchedule::_ThreadEntry(void* data)
+int32 RunnerSchedule::_ThreadEntry(void* data)
 {
 	static_cast<RunnerSchedule*>(data)->_Run();
 	return B_OK;
 }
 
-void
-RunnerSchedule::_Run()
+void RunnerSchedule::_Run()
 {
 	std::unique_lock<std::mutex> lock(fLock);
 	for (;;) {
@@ -176,33 +167,29 @@ RunnerSchedule::_Run()
 } // namespace
 
 BMessageRunner::BMessageRunner(BMessenger target, const BMessage* message, bigtime_t interval,
-	int32 count)
-	:
-	fToken(B_NO_INIT)
+                               int32 count)
+    : fToken(B_NO_INIT)
 {
 	_Init(target, message, interval, count, BMessenger());
 }
 
 BMessageRunner::BMessageRunner(BMessenger target, const BMessage& message, bigtime_t interval,
-	int32 count)
-	:
-	fToken(B_NO_INIT)
+                               int32 count)
+    : fToken(B_NO_INIT)
 {
 	_Init(target, &message, interval, count, BMessenger());
 }
 
 BMessageRunner::BMessageRunner(BMessenger target, const BMessage* message, bigtime_t interval,
-	int32 count, BMessenger replyTo)
-	:
-	fToken(B_NO_INIT)
+                               int32 count, BMessenger replyTo)
+    : fToken(B_NO_INIT)
 {
 	_Init(target, message, interval, count, replyTo);
 }
 
 BMessageRunner::BMessageRunner(BMessenger target, const BMessage& message, bigtime_t interval,
-	int32 count, BMessenger replyTo)
-	:
-	fToken(B_NO_INIT)
+                               int32 count, BMessenger replyTo)
+    : fToken(B_NO_INIT)
 {
 	_Init(target, &message, interval, count, replyTo);
 }
@@ -213,9 +200,8 @@ BMessageRunner::~BMessageRunner()
 		RunnerSchedule::Default().Remove(fToken);
 }
 
-void
-BMessageRunner::_Init(BMessenger target, const BMessage* message, bigtime_t interval, int32 count,
-	BMessenger replyTo)
+void BMessageRunner::_Init(BMessenger target, const BMessage* message, bigtime_t interval,
+                           int32 count, BMessenger replyTo)
 {
 	if (message == NULL || !target.IsValid() || interval <= 0 || count == 0) {
 		fToken = B_BAD_VALUE;
@@ -225,34 +211,30 @@ BMessageRunner::_Init(BMessenger target, const BMessage* message, bigtime_t inte
 	// handler.
 	if (replyTo.Team() < 0)
 		replyTo = BPrivate::MessengerAccess::Make(BPrivate::default_reply_port(),
-			BPrivate::kPreferredToken);
+		                                          BPrivate::kPreferredToken);
 	fToken = RunnerSchedule::Default().Add(target, *message, interval, count, replyTo);
 }
 
-status_t
-BMessageRunner::InitCheck() const
+status_t BMessageRunner::InitCheck() const
 {
 	return fToken >= 0 ? B_OK : fToken;
 }
 
-status_t
-BMessageRunner::SetInterval(bigtime_t interval)
+status_t BMessageRunner::SetInterval(bigtime_t interval)
 {
 	if (fToken < 0)
 		return B_NO_INIT;
 	return RunnerSchedule::Default().SetInterval(fToken, interval);
 }
 
-status_t
-BMessageRunner::SetCount(int32 count)
+status_t BMessageRunner::SetCount(int32 count)
 {
 	if (fToken < 0)
 		return B_NO_INIT;
 	return RunnerSchedule::Default().SetCount(fToken, count);
 }
 
-status_t
-BMessageRunner::GetInfo(bigtime_t* interval, int32* count) const
+status_t BMessageRunner::GetInfo(bigtime_t* interval, int32* count) const
 {
 	if (fToken < 0)
 		return B_NO_INIT;

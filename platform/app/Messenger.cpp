@@ -10,17 +10,10 @@
 
 using BPrivate::LooperAccess;
 
-BMessenger::BMessenger()
-	:
-	fPort(-1),
-	fHandlerToken(BPrivate::kNullToken),
-	fTeam(-1)
-{
-}
+BMessenger::BMessenger() : fPort(-1), fHandlerToken(BPrivate::kNullToken), fTeam(-1) {}
 
 BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t* result)
-	:
-	BMessenger()
+    : BMessenger()
 {
 	status_t status = B_OK;
 	if (handler != NULL) {
@@ -28,8 +21,8 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t*
 		const int32 looperID = BPrivate::handler_looper(token);
 		if (looperID < 0) {
 			status = B_BAD_VALUE;
-		} else if (looper != NULL && (BPrivate::looper_record(looper) == nullptr
-										 || BPrivate::looper_record(looper)->id != looperID)) {
+		} else if (looper != NULL && (BPrivate::looper_record(looper) == nullptr ||
+		                              BPrivate::looper_record(looper)->id != looperID)) {
 			status = B_MISMATCHED_VALUES;
 		} else {
 			fPort = looperID;
@@ -54,32 +47,26 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t*
 
 BMessenger::BMessenger(const BMessenger& other) = default;
 
-BMessenger::~BMessenger()
-{
-}
+BMessenger::~BMessenger() {}
 
 BMessenger& BMessenger::operator=(const BMessenger& other) = default;
 
-bool
-BMessenger::operator==(const BMessenger& other) const
+bool BMessenger::operator==(const BMessenger& other) const
 {
 	return fPort == other.fPort && fHandlerToken == other.fHandlerToken && fTeam == other.fTeam;
 }
 
-bool
-BMessenger::operator!=(const BMessenger& other) const
+bool BMessenger::operator!=(const BMessenger& other) const
 {
 	return !(*this == other);
 }
 
-bool
-BMessenger::IsTargetLocal() const
+bool BMessenger::IsTargetLocal() const
 {
 	return fPort >= 0 && fTeam == getpid();
 }
 
-BHandler*
-BMessenger::Target(BLooper** looper) const
+BHandler* BMessenger::Target(BLooper** looper) const
 {
 	BLooper* targetLooper = NULL;
 	BHandler* handler = NULL;
@@ -98,14 +85,12 @@ BMessenger::Target(BLooper** looper) const
 	return handler;
 }
 
-bool
-BMessenger::LockTarget() const
+bool BMessenger::LockTarget() const
 {
 	return LockTargetWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
 }
 
-status_t
-BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
+status_t BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
 {
 	std::shared_ptr<BPrivate::LooperRecord> record = BPrivate::looper_record(fPort);
 	if (record == nullptr)
@@ -113,35 +98,32 @@ BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
 	status_t status = record->lock->Acquire(BPrivate::deadline_for(timeout));
 	if (status != B_OK)
 		return status == B_INTERRUPTED ? B_BAD_VALUE : status;
-	if (fHandlerToken != BPrivate::kPreferredToken
-		&& BPrivate::handler_looper(fHandlerToken) != fPort) {
+	if (fHandlerToken != BPrivate::kPreferredToken &&
+	    BPrivate::handler_looper(fHandlerToken) != fPort) {
 		record->lock->Release();
 		return B_BAD_HANDLER;
 	}
 	return B_OK;
 }
 
-status_t
-BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
+status_t BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
 {
 	BMessage message(command);
 	return SendMessage(&message, replyTo);
 }
 
-status_t
-BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t timeout) const
+status_t BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t timeout) const
 {
 	BMessenger reply;
 	if (replyTo != NULL)
 		reply = BMessenger(replyTo);
 	else
 		reply = BPrivate::MessengerAccess::Make(BPrivate::default_reply_port(),
-			BPrivate::kPreferredToken);
+		                                        BPrivate::kPreferredToken);
 	return SendMessage(message, reply, timeout);
 }
 
-status_t
-BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
+status_t BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
@@ -150,23 +132,20 @@ BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
 	return BPrivate::deliver(fPort, fHandlerToken, message, replyTo.fPort, replyTo.fHandlerToken);
 }
 
-bool
-BMessenger::IsValid() const
+bool BMessenger::IsValid() const
 {
 	if (fPort < 0 || BPrivate::looper_record(fPort) == nullptr)
 		return false;
-	return fHandlerToken == BPrivate::kPreferredToken
-		|| BPrivate::handler_looper(fHandlerToken) == fPort;
+	return fHandlerToken == BPrivate::kPreferredToken ||
+	       BPrivate::handler_looper(fHandlerToken) == fPort;
 }
 
-team_id
-BMessenger::Team() const
+team_id BMessenger::Team() const
 {
 	return fTeam;
 }
 
-bool
-operator<(const BMessenger& a, const BMessenger& b)
+bool operator<(const BMessenger& a, const BMessenger& b)
 {
 	if (a.fTeam != b.fTeam)
 		return a.fTeam < b.fTeam;

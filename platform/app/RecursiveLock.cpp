@@ -8,14 +8,9 @@ namespace BPrivate {
 // The looper locks the calling thread holds, for ReleaseAllOfCaller().
 static thread_local std::vector<std::shared_ptr<RecursiveLock>> tHeldLooperLocks;
 
-RecursiveLock::RecursiveLock(bool isLooperLock)
-	:
-	fIsLooperLock(isLooperLock)
-{
-}
+RecursiveLock::RecursiveLock(bool isLooperLock) : fIsLooperLock(isLooperLock) {}
 
-status_t
-RecursiveLock::Acquire(bigtime_t deadline)
+status_t RecursiveLock::Acquire(bigtime_t deadline)
 {
 	const thread_id self = find_thread(NULL);
 	std::unique_lock<std::mutex> lock(fMutex);
@@ -51,8 +46,7 @@ RecursiveLock::Acquire(bigtime_t deadline)
 	return B_OK;
 }
 
-void
-RecursiveLock::_Drop()
+void RecursiveLock::_Drop()
 {
 	fOwner = -1;
 	fCount = 0;
@@ -60,16 +54,16 @@ RecursiveLock::_Drop()
 	if (!fIsLooperLock)
 		return;
 	looper_lock_released();
-	auto found = std::find_if(tHeldLooperLocks.begin(), tHeldLooperLocks.end(),
-		[this](const std::shared_ptr<RecursiveLock>& held) { return held.get() == this; });
+	auto found = std::find_if(
+	    tHeldLooperLocks.begin(), tHeldLooperLocks.end(),
+	    [this](const std::shared_ptr<RecursiveLock>& held) { return held.get() == this; });
 	// Callers reach the lock through a reference of their own, so this is
 	// never the last one.
 	if (found != tHeldLooperLocks.end())
 		tHeldLooperLocks.erase(found);
 }
 
-status_t
-RecursiveLock::Release()
+status_t RecursiveLock::Release()
 {
 	const thread_id self = find_thread(NULL);
 	std::unique_lock<std::mutex> lock(fMutex);
@@ -80,8 +74,7 @@ RecursiveLock::Release()
 	return B_OK;
 }
 
-void
-RecursiveLock::Retire()
+void RecursiveLock::Retire()
 {
 	const thread_id self = find_thread(NULL);
 	std::lock_guard<std::mutex> lock(fMutex);
@@ -91,37 +84,32 @@ RecursiveLock::Retire()
 	fWaiters.NotifyAll();
 }
 
-bool
-RecursiveLock::IsHeldByCaller()
+bool RecursiveLock::IsHeldByCaller()
 {
 	const thread_id self = find_thread(NULL);
 	std::lock_guard<std::mutex> lock(fMutex);
 	return fOwner == self;
 }
 
-thread_id
-RecursiveLock::Owner()
+thread_id RecursiveLock::Owner()
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	return fOwner;
 }
 
-int32
-RecursiveLock::Count()
+int32 RecursiveLock::Count()
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	return fCount;
 }
 
-int32
-RecursiveLock::Requests()
+int32 RecursiveLock::Requests()
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	return fWaiting + (fOwner >= 0 ? 1 : 0);
 }
 
-void
-RecursiveLock::ReleaseAllOfCaller()
+void RecursiveLock::ReleaseAllOfCaller()
 {
 	std::vector<std::shared_ptr<RecursiveLock>> held;
 	held.swap(tHeldLooperLocks);

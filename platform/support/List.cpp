@@ -5,20 +5,12 @@
 
 #include <algorithm>
 
-BList::BList(int32 count)
-	:
-	fItems(NULL),
-	fCount(0),
-	fCapacity(0)
+BList::BList(int32 count) : fItems(NULL), fCount(0), fCapacity(0)
 {
 	_Reserve(count > 0 ? count : 0);
 }
 
-BList::BList(const BList& other)
-	:
-	fItems(NULL),
-	fCount(0),
-	fCapacity(0)
+BList::BList(const BList& other) : fItems(NULL), fCount(0), fCapacity(0)
 {
 	*this = other;
 }
@@ -28,8 +20,7 @@ BList::~BList()
 	free(fItems);
 }
 
-BList&
-BList::operator=(const BList& other)
+BList& BList::operator=(const BList& other)
 {
 	if (&other == this)
 		return *this;
@@ -42,21 +33,18 @@ BList::operator=(const BList& other)
 	return *this;
 }
 
-bool
-BList::operator==(const BList& other) const
+bool BList::operator==(const BList& other) const
 {
-	return fCount == other.fCount
-		&& (fCount == 0 || memcmp(fItems, other.fItems, fCount * sizeof(void*)) == 0);
+	return fCount == other.fCount &&
+	       (fCount == 0 || memcmp(fItems, other.fItems, fCount * sizeof(void*)) == 0);
 }
 
-bool
-BList::operator!=(const BList& other) const
+bool BList::operator!=(const BList& other) const
 {
 	return !(*this == other);
 }
 
-bool
-BList::_Reserve(int32 count)
+bool BList::_Reserve(int32 count)
 {
 	if (count <= fCapacity)
 		return true;
@@ -69,8 +57,7 @@ BList::_Reserve(int32 count)
 	return true;
 }
 
-bool
-BList::AddItem(void* item, int32 index)
+bool BList::AddItem(void* item, int32 index)
 {
 	if (index < 0 || index > fCount || !_Reserve(fCount + 1))
 		return false;
@@ -80,14 +67,12 @@ BList::AddItem(void* item, int32 index)
 	return true;
 }
 
-bool
-BList::AddItem(void* item)
+bool BList::AddItem(void* item)
 {
 	return AddItem(item, fCount);
 }
 
-bool
-BList::AddList(const BList* list, int32 index)
+bool BList::AddList(const BList* list, int32 index)
 {
 	if (list == NULL || index < 0 || index > fCount || !_Reserve(fCount + list->fCount))
 		return false;
@@ -106,14 +91,12 @@ BList::AddList(const BList* list, int32 index)
 	return true;
 }
 
-bool
-BList::AddList(const BList* list)
+bool BList::AddList(const BList* list)
 {
 	return AddList(list, fCount);
 }
 
-bool
-BList::RemoveItem(void* item)
+bool BList::RemoveItem(void* item)
 {
 	int32 index = IndexOf(item);
 	if (index < 0)
@@ -122,8 +105,7 @@ BList::RemoveItem(void* item)
 	return true;
 }
 
-void*
-BList::RemoveItem(int32 index)
+void* BList::RemoveItem(int32 index)
 {
 	if (index < 0 || index >= fCount)
 		return NULL;
@@ -132,8 +114,7 @@ BList::RemoveItem(int32 index)
 	return item;
 }
 
-bool
-BList::RemoveItems(int32 index, int32 count)
+bool BList::RemoveItems(int32 index, int32 count)
 {
 	if (index < 0 || index >= fCount || count <= 0)
 		return false;
@@ -143,8 +124,7 @@ BList::RemoveItems(int32 index, int32 count)
 	return true;
 }
 
-bool
-BList::ReplaceItem(int32 index, void* item)
+bool BList::ReplaceItem(int32 index, void* item)
 {
 	if (index < 0 || index >= fCount)
 		return false;
@@ -152,21 +132,18 @@ BList::ReplaceItem(int32 index, void* item)
 	return true;
 }
 
-void
-BList::MakeEmpty()
+void BList::MakeEmpty()
 {
 	fCount = 0;
 }
 
-void
-BList::SortItems(int (*compareFunc)(const void*, const void*))
+void BList::SortItems(int (*compareFunc)(const void*, const void*))
 {
 	if (compareFunc != NULL && fCount > 1)
 		qsort(fItems, fCount, sizeof(void*), compareFunc);
 }
 
-bool
-BList::SwapItems(int32 indexA, int32 indexB)
+bool BList::SwapItems(int32 indexA, int32 indexB)
 {
 	if (indexA < 0 || indexA >= fCount || indexB < 0 || indexB >= fCount)
 		return false;
@@ -174,8 +151,7 @@ BList::SwapItems(int32 indexA, int32 indexB)
 	return true;
 }
 
-bool
-BList::MoveItem(int32 fromIndex, int32 toIndex)
+bool BList::MoveItem(int32 fromIndex, int32 toIndex)
 {
 	if (fromIndex < 0 || fromIndex >= fCount || toIndex < 0 || toIndex >= fCount)
 		return false;
@@ -188,56 +164,47 @@ BList::MoveItem(int32 fromIndex, int32 toIndex)
 	return true;
 }
 
-void*
-BList::ItemAt(int32 index) const
+void* BList::ItemAt(int32 index) const
 {
 	return index >= 0 && index < fCount ? fItems[index] : NULL;
 }
 
-void*
-BList::FirstItem() const
+void* BList::FirstItem() const
 {
 	return ItemAt(0);
 }
 
-void*
-BList::ItemAtFast(int32 index) const
+void* BList::ItemAtFast(int32 index) const
 {
 	return fItems[index];
 }
 
-void*
-BList::LastItem() const
+void* BList::LastItem() const
 {
 	return ItemAt(fCount - 1);
 }
 
-void*
-BList::Items() const
+void* BList::Items() const
 {
 	return fItems;
 }
 
-bool
-BList::HasItem(void* item) const
+bool BList::HasItem(void* item) const
 {
 	return IndexOf(item) >= 0;
 }
 
-bool
-BList::HasItem(const void* item) const
+bool BList::HasItem(const void* item) const
 {
 	return IndexOf(item) >= 0;
 }
 
-int32
-BList::IndexOf(void* item) const
+int32 BList::IndexOf(void* item) const
 {
 	return IndexOf(static_cast<const void*>(item));
 }
 
-int32
-BList::IndexOf(const void* item) const
+int32 BList::IndexOf(const void* item) const
 {
 	for (int32 i = 0; i < fCount; i++) {
 		if (fItems[i] == item)
@@ -246,20 +213,17 @@ BList::IndexOf(const void* item) const
 	return -1;
 }
 
-int32
-BList::CountItems() const
+int32 BList::CountItems() const
 {
 	return fCount;
 }
 
-bool
-BList::IsEmpty() const
+bool BList::IsEmpty() const
 {
 	return fCount == 0;
 }
 
-void
-BList::DoForEach(bool (*func)(void* item))
+void BList::DoForEach(bool (*func)(void* item))
 {
 	for (int32 i = 0; func != NULL && i < fCount; i++) {
 		if (func(fItems[i]))
@@ -267,8 +231,7 @@ BList::DoForEach(bool (*func)(void* item))
 	}
 }
 
-void
-BList::DoForEach(bool (*func)(void* item, void* arg), void* arg)
+void BList::DoForEach(bool (*func)(void* item, void* arg), void* arg)
 {
 	for (int32 i = 0; func != NULL && i < fCount; i++) {
 		if (func(fItems[i], arg))

@@ -54,7 +54,7 @@ private:
 
 	char* fSignature;
 	status_t fInitError;
-	bool fReadyToRunCalled;	  // application thread
+	bool fReadyToRunCalled; // application thread
 	bool fQuitBeforeRun;
 };
 

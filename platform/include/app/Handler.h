@@ -54,11 +54,11 @@ private:
 
 	void _SetLooper(BLooper* looper);
 
-	int32 fToken;			 // fixed: the handler's id for messengers
+	int32 fToken; // fixed: the handler's id for messengers
 	char* fName;
-	BLooper* fLooper;		 // changed with the looper(s) involved locked
+	BLooper* fLooper; // changed with the looper(s) involved locked
 	BHandler* fNextHandler;
-	BList* fFilters;		 // owned, as are the filters in it
+	BList* fFilters; // owned, as are the filters in it
 };
 
 #endif

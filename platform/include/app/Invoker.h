@@ -43,7 +43,7 @@ private:
 	BInvoker(const BInvoker&) = delete;
 	BInvoker& operator=(const BInvoker&) = delete;
 
-	BMessage* fMessage;		// owned
+	BMessage* fMessage; // owned
 	BMessenger fMessenger;
 	BHandler* fReplyTo;
 	bigtime_t fTimeout;

@@ -22,7 +22,7 @@ struct LooperRecord;
 class BLooper : public BHandler {
 public:
 	BLooper(const char* name = NULL, int32 priority = B_NORMAL_PRIORITY,
-		int32 portCapacity = B_LOOPER_PORT_DEFAULT_CAPACITY);
+	        int32 portCapacity = B_LOOPER_PORT_DEFAULT_CAPACITY);
 	virtual ~BLooper();
 
 	// The message is copied. Without a handler the target is the looper
@@ -96,25 +96,24 @@ private:
 	static int32 _ThreadEntry(void* data);
 	// The message loop; BApplication runs it in the thread that calls Run().
 	void _Loop();
-	status_t _PostMessage(BMessage* message, BHandler* handler, bool useTarget,
-		BHandler* replyTo);
+	status_t _PostMessage(BMessage* message, BHandler* handler, bool useTarget, BHandler* replyTo);
 	void _DispatchOne(BMessage* message);
 	BHandler* _ResolveTarget(BMessage* message);
 	BHandler* _ApplyFilters(BList* filters, BMessage* message, BHandler* target);
 	void _UnlockFully(int32* count);
 	void _RelockFully(int32 count);
 
-	BPrivate::LooperRecord* fRecord;	// owned through the registry; fixed
-	BMessageQueue* fQueue;				// owned
-	BMessage* fCurrentMessage;			// looper thread, with the lock held
-	BList fHandlers;					// guarded by the looper lock
-	BHandler* fPreferred;				// guarded by the looper lock
-	BList* fCommonFilters;				// owned; guarded by the looper lock
+	BPrivate::LooperRecord* fRecord; // owned through the registry; fixed
+	BMessageQueue* fQueue;           // owned
+	BMessage* fCurrentMessage;       // looper thread, with the lock held
+	BList fHandlers;                 // guarded by the looper lock
+	BHandler* fPreferred;            // guarded by the looper lock
+	BList* fCommonFilters;           // owned; guarded by the looper lock
 	thread_id fThread;
 	int32 fInitPriority;
 	bool fRunCalled;
-	bool fTerminating;					// looper thread: delete after the message
-	bool fStopping;						// looper thread: end the loop, keep the object
+	bool fTerminating; // looper thread: delete after the message
+	bool fStopping;    // looper thread: end the loop, keep the object
 };
 
 #endif

@@ -2,11 +2,14 @@
 #define _MESSAGE_H
 
 #include <DataIO.h>
+#include <OS.h>
 #include <Point.h>
 #include <Rect.h>
 #include <SupportDefs.h>
 #include <TypeConstants.h>
 
+class BHandler;
+class BMessenger;
 struct entry_ref;
 
 namespace BPrivate {
@@ -53,6 +56,18 @@ public:
 	// Where the drop happened, in screen coordinates; |offset| receives where
 	// the dragged image was held, from its top left. (0, 0) when not dropped.
 	BPoint DropPoint(BPoint* offset = NULL) const;
+
+	// Replies go where the sender said, else to the application. Only a
+	// message that was delivered can be answered (B_BAD_REPLY otherwise).
+	// Sending is asynchronous only: no sender ever waits for a reply.
+	status_t SendReply(uint32 command, BHandler* replyTo = NULL);
+	status_t SendReply(BMessage* reply, BHandler* replyTo = NULL,
+	                   bigtime_t timeout = B_INFINITE_TIMEOUT);
+	status_t SendReply(BMessage* reply, BMessenger replyTo, bigtime_t timeout = B_INFINITE_TIMEOUT);
+	bool WasDelivered() const;
+	bool IsSourceWaiting() const;
+	bool IsReply() const;
+	BMessenger ReturnAddress() const;
 
 	// Flattening. The format is ours (see app/MessageFormat.h); a message
 	// flattened here unflattens in any process of this platform. Pointers

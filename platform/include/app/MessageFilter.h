@@ -6,25 +6,13 @@
 class BMessage;
 class BMessageFilter;
 
-enum filter_result {
-	B_SKIP_MESSAGE,
-	B_DISPATCH_MESSAGE
-};
+enum filter_result { B_SKIP_MESSAGE, B_DISPATCH_MESSAGE };
 
-typedef filter_result (*filter_hook)(BMessage* message, BHandler** target,
-	BMessageFilter* filter);
+typedef filter_result (*filter_hook)(BMessage* message, BHandler** target, BMessageFilter* filter);
 
-enum message_delivery {
-	B_ANY_DELIVERY,
-	B_DROPPED_DELIVERY,
-	B_PROGRAMMED_DELIVERY
-};
+enum message_delivery { B_ANY_DELIVERY, B_DROPPED_DELIVERY, B_PROGRAMMED_DELIVERY };
 
-enum message_source {
-	B_ANY_SOURCE,
-	B_REMOTE_SOURCE,
-	B_LOCAL_SOURCE
-};
+enum message_source { B_ANY_SOURCE, B_REMOTE_SOURCE, B_LOCAL_SOURCE };
 
 // Screens a message before its target sees it. A hook given to the
 // constructor is called instead of Filter(). Either may edit the message in
@@ -34,7 +22,7 @@ public:
 	BMessageFilter(uint32 what, filter_hook func = NULL);
 	BMessageFilter(message_delivery delivery, message_source source, filter_hook func = NULL);
 	BMessageFilter(message_delivery delivery, message_source source, uint32 what,
-		filter_hook func = NULL);
+	               filter_hook func = NULL);
 	BMessageFilter(const BMessageFilter& filter);
 	BMessageFilter(const BMessageFilter* filter);
 	virtual ~BMessageFilter();
@@ -58,8 +46,8 @@ private:
 	message_delivery fDelivery;
 	message_source fSource;
 	filter_hook fFilterFunction;
-	BLooper* fLooper;	// guarded like the list the filter is in
-	bool fAttached;		// serves a handler or looper now
+	BLooper* fLooper; // guarded like the list the filter is in
+	bool fAttached;   // serves a handler or looper now
 };
 
 #endif

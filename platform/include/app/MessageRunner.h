@@ -9,13 +9,13 @@
 class BMessageRunner {
 public:
 	BMessageRunner(BMessenger target, const BMessage* message, bigtime_t interval,
-		int32 count = -1);
+	               int32 count = -1);
 	BMessageRunner(BMessenger target, const BMessage& message, bigtime_t interval,
-		int32 count = -1);
+	               int32 count = -1);
 	BMessageRunner(BMessenger target, const BMessage* message, bigtime_t interval, int32 count,
-		BMessenger replyTo);
+	               BMessenger replyTo);
 	BMessageRunner(BMessenger target, const BMessage& message, bigtime_t interval, int32 count,
-		BMessenger replyTo);
+	               BMessenger replyTo);
 	virtual ~BMessageRunner();
 
 	// B_BAD_VALUE for no message, an invalid target, a non-positive interval
@@ -33,9 +33,9 @@ private:
 	BMessageRunner& operator=(const BMessageRunner&) = delete;
 
 	void _Init(BMessenger target, const BMessage* message, bigtime_t interval, int32 count,
-		BMessenger replyTo);
+	           BMessenger replyTo);
 
-	int32 fToken;	 // the schedule entry; < 0: the error of the construction
+	int32 fToken; // the schedule entry; < 0: the error of the construction
 };
 
 #endif

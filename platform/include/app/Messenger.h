@@ -39,9 +39,9 @@ public:
 	// timeout never expires.
 	status_t SendMessage(uint32 command, BHandler* replyTo = NULL) const;
 	status_t SendMessage(BMessage* message, BHandler* replyTo = NULL,
-		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	                     bigtime_t timeout = B_INFINITE_TIMEOUT) const;
 	status_t SendMessage(BMessage* message, BMessenger replyTo,
-		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	                     bigtime_t timeout = B_INFINITE_TIMEOUT) const;
 
 	bool IsValid() const;
 	team_id Team() const;
@@ -50,8 +50,8 @@ private:
 	friend class BPrivate::MessengerAccess;
 	friend bool operator<(const BMessenger& a, const BMessenger& b);
 
-	port_id fPort;			// the looper's id; -1: no target
-	int32 fHandlerToken;	// the handler's id, or the preferred-handler token
+	port_id fPort;       // the looper's id; -1: no target
+	int32 fHandlerToken; // the handler's id, or the preferred-handler token
 	team_id fTeam;
 };
 

@@ -1,0 +1,273 @@
+#include <Application.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <Message.h>
+#include <Roster.h>
+
+#include "app/ApplicationPrivate.h"
+#include "app/LooperPrivate.h"
+#include "storage/EntryRefPath.h"
+
+BApplication* be_app = NULL;
+BMessenger be_app_messenger;
+
+// A signature is a MIME type of the "application" supertype.
+static bool is_valid_signature(const char* signature)
+{
+	static const char kSupertype[] = "application/";
+	if (signature == NULL || strncasecmp(signature, kSupertype, sizeof(kSupertype) - 1) != 0)
+		return false;
+	size_t length = strlen(signature);
+	if (length == sizeof(kSupertype) - 1 || length >= B_MIME_TYPE_LENGTH)
+		return false;
+	for (const char* c = signature; *c != '\0'; c++) {
+		if (*c <= ' ' || *c >= 127 || strchr("()<>@,;:\\\"[]?=", *c) != NULL)
+			return false;
+	}
+	return strchr(signature + sizeof(kSupertype) - 1, '/') == NULL;
+}
+
+BApplication::BApplication(const char* signature)
+    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fReadyToRunCalled(false),
+      fQuitBeforeRun(false)
+{
+	_Init(signature, NULL);
+}
+
+BApplication::BApplication(const char* signature, status_t* error)
+    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fReadyToRunCalled(false),
+      fQuitBeforeRun(false)
+{
+	_Init(signature, error);
+}
+
+void BApplication::_Init(const char* signature, status_t* error)
+{
+	fSignature = strdup(signature != NULL ? signature : "");
+	if (be_app != NULL)
+		fInitError = B_ALREADY_RUNNING;
+	else if (!is_valid_signature(signature))
+		fInitError = B_BAD_VALUE;
+	else
+		fInitError = B_OK;
+	if (error != NULL)
+		*error = fInitError;
+	if (fInitError != B_OK)
+		return;
+
+	be_app = this;
+	be_app_messenger = BMessenger(NULL, this);
+	BPrivate::set_default_reply_port(BPrivate::LooperAccess::Record(this)->id);
+	fThread = find_thread(NULL);
+	BPrivate::LooperAccess::Record(this)->thread = fThread;
+
+	std::vector<std::string> arguments;
+	if (BPrivate::read_command_line(&arguments) == B_OK && arguments.size() > 1) {
+		char cwd[PATH_MAX];
+		BMessage argv;
+		if (BPrivate::build_argv_message(arguments, getcwd(cwd, sizeof(cwd)), &argv) == B_OK)
+			PostMessage(&argv);
+	}
+	PostMessage(B_READY_TO_RUN);
+}
+
+BApplication::~BApplication()
+{
+	if (be_app == this) {
+		Lock();
+		_QuitAllWindows(true);
+		be_app = NULL;
+		be_app_messenger = BMessenger();
+		BPrivate::set_default_reply_port(-1);
+	}
+	free(fSignature);
+}
+
+status_t BApplication::InitCheck() const
+{
+	return fInitError;
+}
+
+thread_id BApplication::Run()
+{
+	if (fInitError != B_OK)
+		return fInitError;
+	if (fRunCalled)
+		return B_ALREADY_RUNNING;
+	fThread = find_thread(NULL);
+	BPrivate::LooperAccess::Record(this)->thread = fThread;
+	fRunCalled = true;
+	if (fQuitBeforeRun) {
+		if (IsLocked())
+			Unlock();
+		return fThread;
+	}
+	_Loop();
+	return fThread;
+}
+
+void BApplication::Quit()
+{
+	bool locked = false;
+	if (!IsLocked()) {
+		if (!Lock())
+			return;
+		locked = true;
+	}
+	if (!fRunCalled) {
+		fQuitBeforeRun = true;
+	} else if (find_thread(NULL) == fThread) {
+		fStopping = true;
+	} else {
+		// Ends the loop in the application's thread, after what was queued.
+		BMessage quit(BPrivate::kQuitMessage);
+		BPrivate::deliver(BPrivate::LooperAccess::Record(this)->id,
+		                  BPrivate::LooperAccess::Token(this), &quit, -1, BPrivate::kNullToken);
+	}
+	if (locked)
+		Unlock();
+}
+
+bool BApplication::QuitRequested()
+{
+	return _QuitAllWindows(false);
+}
+
+bool BApplication::_QuitAllWindows(bool force)
+{
+	// A window may need the application's lock to finish what it is doing.
+	int32 lockCount;
+	_UnlockFully(&lockCount);
+
+	std::vector<BPrivate::WindowEntry> windows = BPrivate::window_list();
+	bool agreed = true;
+	if (!force) {
+		for (const BPrivate::WindowEntry& entry : windows) {
+			if (!entry.looper->Lock())
+				continue;
+			bool quit = entry.looper->QuitRequested();
+			entry.looper->Unlock();
+			if (!quit) {
+				agreed = false;
+				break;
+			}
+		}
+	}
+	if (agreed) {
+		for (const BPrivate::WindowEntry& entry : windows) {
+			if (entry.looper->Lock())
+				entry.looper->Quit();
+		}
+	}
+
+	_RelockFully(lockCount);
+	return agreed;
+}
+
+void BApplication::ReadyToRun() {}
+
+void BApplication::ArgvReceived(int32, char**) {}
+
+void BApplication::RefsReceived(BMessage*) {}
+
+void BApplication::AboutRequested() {}
+
+void BApplication::MessageReceived(BMessage* message)
+{
+	BLooper::MessageReceived(message);
+}
+
+void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	if (handler != this) {
+		BLooper::DispatchMessage(message, handler);
+		return;
+	}
+	switch (message->what) {
+		case B_ARGV_RECEIVED:
+			_HandleArgv(message);
+			break;
+		case B_REFS_RECEIVED:
+			RefsReceived(message);
+			break;
+		case B_READY_TO_RUN:
+			if (!fReadyToRunCalled) {
+				fReadyToRunCalled = true;
+				ReadyToRun();
+			}
+			break;
+		case B_ABOUT_REQUESTED:
+			AboutRequested();
+			break;
+		case B_QUIT_REQUESTED:
+			if (QuitRequested())
+				Quit();
+			break;
+		default:
+			BLooper::DispatchMessage(message, handler);
+			break;
+	}
+}
+
+void BApplication::_HandleArgv(BMessage* message)
+{
+	int32 argc = 0;
+	if (message->FindInt32("argc", &argc) != B_OK || argc <= 0)
+		return;
+	// Never trust "argc" beyond the strings that are really there.
+	std::vector<char*> argv;
+	const char* argument;
+	for (int32 i = 0; i < argc && message->FindString("argv", i, &argument) == B_OK; i++)
+		argv.push_back(strdup(argument));
+	if (!argv.empty()) {
+		const int32 count = (int32) argv.size();
+		argv.push_back(NULL);
+		ArgvReceived(count, argv.data());
+	}
+	for (char* copy : argv)
+		free(copy);
+}
+
+BWindow* BApplication::WindowAt(int32 index) const
+{
+	std::vector<BPrivate::WindowEntry> windows = BPrivate::window_list();
+	if (index < 0 || (size_t) index >= windows.size())
+		return NULL;
+	return windows[index].window;
+}
+
+int32 BApplication::CountWindows() const
+{
+	return (int32) BPrivate::window_list().size();
+}
+
+status_t BApplication::GetAppInfo(app_info* info) const
+{
+	if (info == NULL)
+		return B_BAD_VALUE;
+	if (fInitError != B_OK)
+		return fInitError;
+	info->thread = fThread;
+	info->team = getpid();
+	info->port = BPrivate::LooperAccess::Record(this)->id;
+	info->flags = 0;
+	strncpy(info->signature, fSignature, sizeof(info->signature) - 1);
+	info->signature[sizeof(info->signature) - 1] = '\0';
+
+	char path[PATH_MAX];
+	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	if (length <= 0)
+		return B_ENTRY_NOT_FOUND;
+	path[length] = '\0';
+	return BPrivate::ref_for_path(path, &info->ref);
+}
+
+bool BApplication::IsLaunching() const
+{
+	return !fReadyToRunCalled;
+}
