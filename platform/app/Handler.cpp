@@ -20,6 +20,30 @@ BHandler::BHandler(const char* name)
 {
 }
 
+BHandler::BHandler(BMessage* data)
+    : BArchivable(data), fToken(BPrivate::register_handler(this)), fName(NULL), fLooper(NULL),
+      fNextHandler(NULL), fFilters(NULL)
+{
+	const char* name = NULL;
+	if (data != NULL && data->FindString("_name", &name) == B_OK && name != NULL)
+		fName = strdup(name);
+}
+
+BArchivable* BHandler::Instantiate(BMessage* data)
+{
+	if (!validate_instantiation(data, "BHandler"))
+		return NULL;
+	return new BHandler(data);
+}
+
+status_t BHandler::Archive(BMessage* data, bool deep) const
+{
+	status_t status = BArchivable::Archive(data, deep);
+	if (status == B_OK && fName != NULL)
+		status = data->AddString("_name", fName);
+	return status;
+}
+
 BHandler::~BHandler()
 {
 	if (fLooper != NULL) {

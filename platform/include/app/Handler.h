@@ -1,6 +1,7 @@
 #ifndef _HANDLER_H
 #define _HANDLER_H
 
+#include <Archivable.h>
 #include <OS.h>
 #include <SupportDefs.h>
 
@@ -15,10 +16,15 @@ class LooperAccess;
 
 // A handler receives messages from the looper it belongs to, in that looper's
 // thread, with the looper locked.
-class BHandler {
+class BHandler : public BArchivable {
 public:
 	BHandler(const char* name = NULL);
+	// The name comes from the archive's "_name".
+	BHandler(BMessage* data);
 	virtual ~BHandler();
+
+	static BArchivable* Instantiate(BMessage* data);
+	virtual status_t Archive(BMessage* data, bool deep = true) const;
 
 	// Unhandled messages go to the next handler; at the end of the chain, a
 	// sender waiting for a reply gets B_MESSAGE_NOT_UNDERSTOOD.

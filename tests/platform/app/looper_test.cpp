@@ -311,3 +311,23 @@ TEST(Looper, DeletingAHandlerRemovesItFromItsLooper)
 	EXPECT_EQ(looper->CountHandlers(), 1);
 	looper->Quit();
 }
+
+TEST(Handler, ArchivesItsName)
+{
+	BHandler handler("named");
+	BMessage archive;
+	ASSERT_EQ(handler.Archive(&archive), B_OK);
+	EXPECT_STREQ(archive.GetString("_name"), "named");
+	EXPECT_STREQ(archive.GetString("class"), "BHandler");
+
+	BArchivable* object = BHandler::Instantiate(&archive);
+	auto* copy = dynamic_cast<BHandler*>(object);
+	ASSERT_NE(copy, nullptr);
+	EXPECT_STREQ(copy->Name(), "named");
+	EXPECT_EQ(copy->Looper(), nullptr);
+	delete copy;
+
+	BMessage other;
+	other.AddString("class", "BView");
+	EXPECT_EQ(BHandler::Instantiate(&other), nullptr);
+}
