@@ -148,7 +148,8 @@ bool BApplication::_QuitAllWindows(bool force)
 	bool agreed = true;
 	if (!force) {
 		for (const BPrivate::WindowEntry& entry : windows) {
-			if (!entry.looper->Lock())
+			// A window may have gone since the list was copied.
+			if (BPrivate::lock_looper(entry.looper, B_INFINITE_TIMEOUT) != B_OK)
 				continue;
 			bool quit = entry.looper->QuitRequested();
 			entry.looper->Unlock();
@@ -160,7 +161,7 @@ bool BApplication::_QuitAllWindows(bool force)
 	}
 	if (agreed) {
 		for (const BPrivate::WindowEntry& entry : windows) {
-			if (entry.looper->Lock())
+			if (BPrivate::lock_looper(entry.looper, B_INFINITE_TIMEOUT) == B_OK)
 				entry.looper->Quit();
 		}
 	}

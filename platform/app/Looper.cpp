@@ -13,6 +13,9 @@
 using BPrivate::LooperAccess;
 using BPrivate::LooperRecord;
 
+// Stands for "the preferred handler" between PostMessage and _PostMessage.
+static BHandler* const kPreferred = reinterpret_cast<BHandler*>(1);
+
 // Redirections of one message by filters beyond this many mean a cycle; the
 // message is dropped.
 static const int32 kMaxRedirections = 64;
@@ -63,35 +66,39 @@ BLooper::~BLooper()
 status_t BLooper::PostMessage(uint32 command)
 {
 	BMessage message(command);
-	return _PostMessage(&message, this, true, NULL);
+	return _PostMessage(this, &message, NULL, NULL);
 }
 
 status_t BLooper::PostMessage(BMessage* message)
 {
-	return _PostMessage(message, this, true, NULL);
+	return _PostMessage(this, message, NULL, NULL);
 }
 
 status_t BLooper::PostMessage(uint32 command, BHandler* handler, BHandler* replyTo)
 {
 	BMessage message(command);
-	return _PostMessage(&message, handler, true, replyTo);
+	return _PostMessage(this, &message, handler != NULL ? handler : kPreferred, replyTo);
 }
 
 status_t BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo)
 {
-	return _PostMessage(message, handler, true, replyTo);
+	return _PostMessage(this, message, handler != NULL ? handler : kPreferred, replyTo);
 }
 
-status_t BLooper::_PostMessage(BMessage* message, BHandler* handler, bool, BHandler* replyTo)
+// |handler| NULL: the looper itself; kPreferred: the preferred handler.
+status_t BLooper::_PostMessage(const BLooper* looper, BMessage* message, BHandler* handler,
+                               BHandler* replyTo)
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
-	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
+	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(looper);
 	if (record == nullptr)
 		return B_BAD_VALUE;
 
 	int32 token = BPrivate::kPreferredToken;
-	if (handler != NULL) {
+	if (handler == NULL) {
+		token = LooperAccess::Token(record->looper);
+	} else if (handler != kPreferred) {
 		token = LooperAccess::Token(handler);
 		if (BPrivate::handler_looper(token) != record->id)
 			return B_MISMATCHED_VALUES;
@@ -354,7 +361,7 @@ bool BLooper::QuitRequested()
 
 bool BLooper::Lock()
 {
-	return LockWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
+	return BPrivate::lock_looper(this, B_INFINITE_TIMEOUT) == B_OK;
 }
 
 void BLooper::Unlock()
@@ -372,11 +379,7 @@ bool BLooper::IsLocked() const
 
 status_t BLooper::LockWithTimeout(bigtime_t timeout)
 {
-	std::shared_ptr<LooperRecord> record = BPrivate::looper_record(this);
-	if (record == nullptr)
-		return B_BAD_VALUE;
-	status_t status = record->lock->Acquire(BPrivate::deadline_for(timeout));
-	return status == B_INTERRUPTED ? B_BAD_VALUE : status;
+	return BPrivate::lock_looper(this, timeout);
 }
 
 thread_id BLooper::Thread() const

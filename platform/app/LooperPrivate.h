@@ -82,6 +82,10 @@ private:
 	bool fClosed = false;
 };
 
+// BLooper::LockWithTimeout() for a looper that may be gone: uses only the
+// address until the registry confirms the looper lives.
+status_t lock_looper(const BLooper* looper, bigtime_t timeout);
+
 std::shared_ptr<LooperRecord> register_looper(BLooper* looper);
 void unregister_looper(LooperRecord* record);
 std::shared_ptr<LooperRecord> looper_record(const BLooper* looper);

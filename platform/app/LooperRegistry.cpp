@@ -133,6 +133,15 @@ std::shared_ptr<LooperRecord> looper_record(int32 id)
 	return found != r.loopersByID.end() ? found->second : nullptr;
 }
 
+status_t lock_looper(const BLooper* looper, bigtime_t timeout)
+{
+	std::shared_ptr<LooperRecord> record = looper_record(looper);
+	if (record == nullptr)
+		return B_BAD_VALUE;
+	status_t status = record->lock->Acquire(deadline_for(timeout));
+	return status == B_INTERRUPTED ? B_BAD_VALUE : status;
+}
+
 BLooper* looper_for_thread(thread_id thread)
 {
 	Registry& r = registry();

@@ -96,7 +96,11 @@ private:
 	static int32 _ThreadEntry(void* data);
 	// The message loop; BApplication runs it in the thread that calls Run().
 	void _Loop();
-	status_t _PostMessage(BMessage* message, BHandler* handler, bool useTarget, BHandler* replyTo);
+	// Static, as are the lock calls' helpers: the looper may have been
+	// deleted, and only its address may be used until the registry confirms
+	// that it lives.
+	static status_t _PostMessage(const BLooper* looper, BMessage* message, BHandler* handler,
+	                             BHandler* replyTo);
 	void _DispatchOne(BMessage* message);
 	BHandler* _ResolveTarget(BMessage* message);
 	BHandler* _ApplyFilters(BList* filters, BMessage* message, BHandler* target);

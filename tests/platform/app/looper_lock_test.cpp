@@ -102,9 +102,9 @@ TEST(LooperLock, LockingADeletedLooperFailsAlsoForWaiters)
 	ASSERT_TRUE(test::ended_within(thread));
 	EXPECT_EQ(attempt.result.load(), B_BAD_VALUE);
 	wait_for_thread(thread, NULL);
-	EXPECT_FALSE(looper->Lock());
-	EXPECT_FALSE(looper->IsLocked());
-	EXPECT_EQ(looper->LockWithTimeout(1000), B_BAD_VALUE);
+	EXPECT_FALSE(test::lock_gone(looper));
+	EXPECT_FALSE(test::is_locked_gone(looper));
+	EXPECT_EQ(test::lock_gone(looper, 1000), B_BAD_VALUE);
 }
 
 TEST(LooperLock, KillFromTheLockHolderReachesAThreadWaitingForTheLock)

@@ -149,7 +149,7 @@ TEST(Looper, QuitFromItsOwnThreadStopsAtOnceAndUnwindsBeforeDeleting)
 	snooze(20000);
 	EXPECT_EQ(journal.Entries(),
 	          (std::vector<std::string>{"frst", "quitting", "unwound", "deleted"}));
-	EXPECT_FALSE(looper->Lock());
+	EXPECT_FALSE(test::lock_gone(looper));
 }
 
 TEST(Looper, QuitFromAnotherThreadHandlesEarlierMessagesFirst)
@@ -165,9 +165,9 @@ TEST(Looper, QuitFromAnotherThreadHandlesEarlierMessagesFirst)
 	});
 	// Quit returns only once the looper is gone.
 	EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"msg1", "msg2", "msg3", "deleted"}));
-	EXPECT_FALSE(looper->Lock());
-	EXPECT_EQ(looper->LockWithTimeout(1000), B_BAD_VALUE);
-	EXPECT_EQ(looper->PostMessage('gone'), B_BAD_VALUE);
+	EXPECT_FALSE(test::lock_gone(looper));
+	EXPECT_EQ(test::lock_gone(looper, 1000), B_BAD_VALUE);
+	EXPECT_EQ(test::post_to_gone(looper, 'gone'), B_BAD_VALUE);
 }
 
 TEST(Looper, QuitRequestedDecidesOverBQuitRequested)
@@ -203,7 +203,7 @@ TEST(Looper, QuitBeforeRunDeletesTheLooper)
 	auto* looper = new RecordingLooper("unrun", &journal);
 	looper->Quit();
 	EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"unrun:deleted"}));
-	EXPECT_FALSE(looper->Lock());
+	EXPECT_FALSE(test::lock_gone(looper));
 }
 
 namespace {

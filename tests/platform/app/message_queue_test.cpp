@@ -68,7 +68,8 @@ public:
 		}
 		BMessageQueue* queue = MessageQueue();
 		fJournal->Add("count " + std::to_string(queue->CountMessages()));
-		fJournal->Add(queue->FindMessage('blk ', 0) == NULL ? "current not queued" : "current queued");
+		fJournal->Add(queue->FindMessage('blk ', 0) == NULL ? "current not queued"
+		                                                    : "current queued");
 		queue->Lock();
 		while (BMessage* stale = queue->FindMessage('move', 0)) {
 			queue->RemoveMessage(stale);
