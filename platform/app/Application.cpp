@@ -6,6 +6,8 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <AppFileInfo.h>
+#include <File.h>
 #include <Message.h>
 #include <Roster.h>
 
@@ -32,16 +34,26 @@ static bool is_valid_signature(const char* signature)
 	return strchr(signature + sizeof(kSupertype) - 1, '/') == NULL;
 }
 
+static status_t executable_ref(entry_ref* ref)
+{
+	char path[PATH_MAX];
+	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	if (length <= 0)
+		return B_ENTRY_NOT_FOUND;
+	path[length] = '\0';
+	return BPrivate::ref_for_path(path, ref);
+}
+
 BApplication::BApplication(const char* signature)
-    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fReadyToRunCalled(false),
-      fQuitBeforeRun(false)
+    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fAppFlags(B_MULTIPLE_LAUNCH),
+      fReadyToRunCalled(false), fQuitBeforeRun(false)
 {
 	_Init(signature, NULL);
 }
 
 BApplication::BApplication(const char* signature, status_t* error)
-    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fReadyToRunCalled(false),
-      fQuitBeforeRun(false)
+    : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fAppFlags(B_MULTIPLE_LAUNCH),
+      fReadyToRunCalled(false), fQuitBeforeRun(false)
 {
 	_Init(signature, error);
 }
@@ -65,6 +77,17 @@ void BApplication::_Init(const char* signature, status_t* error)
 	BPrivate::set_default_reply_port(BPrivate::LooperAccess::Record(this)->id);
 	fThread = find_thread(NULL);
 	BPrivate::LooperAccess::Record(this)->thread = fThread;
+
+	// Without a flags resource an application may be launched many times, as
+	// the Be roster assumes.
+	entry_ref executable;
+	if (executable_ref(&executable) == B_OK) {
+		BFile file(&executable, B_READ_ONLY);
+		BAppFileInfo appInfo(&file);
+		uint32 flags;
+		if (appInfo.InitCheck() == B_OK && appInfo.GetAppFlags(&flags) == B_OK)
+			fAppFlags = flags;
+	}
 
 	std::vector<std::string> arguments;
 	if (BPrivate::read_command_line(&arguments) == B_OK && arguments.size() > 1) {
@@ -256,16 +279,10 @@ status_t BApplication::GetAppInfo(app_info* info) const
 	info->thread = fThread;
 	info->team = getpid();
 	info->port = BPrivate::LooperAccess::Record(this)->id;
-	info->flags = 0;
+	info->flags = fAppFlags;
 	strncpy(info->signature, fSignature, sizeof(info->signature) - 1);
 	info->signature[sizeof(info->signature) - 1] = '\0';
-
-	char path[PATH_MAX];
-	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	if (length <= 0)
-		return B_ENTRY_NOT_FOUND;
-	path[length] = '\0';
-	return BPrivate::ref_for_path(path, &info->ref);
+	return executable_ref(&info->ref);
 }
 
 bool BApplication::IsLaunching() const

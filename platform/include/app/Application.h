@@ -54,6 +54,7 @@ private:
 
 	char* fSignature;
 	status_t fInitError;
+	uint32 fAppFlags;       // from the executable's resources; fixed after _Init
 	bool fReadyToRunCalled; // application thread
 	bool fQuitBeforeRun;
 };

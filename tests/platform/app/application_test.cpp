@@ -213,6 +213,9 @@ TEST(Application, GetAppInfoDescribesThisProcess)
 		EXPECT_EQ(info.thread, find_thread(NULL));
 		EXPECT_GE(info.port, 0);
 		EXPECT_STREQ(info.ref.name, "app_application_test");
+		// From the executable's own resources.
+		EXPECT_EQ(info.flags, (uint32) (B_EXCLUSIVE_LAUNCH | B_ARGV_ONLY));
+		EXPECT_EQ(info.flags & B_LAUNCH_MASK, (uint32) B_EXCLUSIVE_LAUNCH);
 	});
 }
 
