@@ -1,0 +1,71 @@
+#ifndef _X11_SURFACE_H
+#define _X11_SURFACE_H
+
+#include <pixman.h>
+#include <xcb/xcb.h>
+
+#include <vector>
+
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+class X11Connection;
+
+// A window's framebuffer: B_RGB32 rows (little-endian 0x00RRGGBB) that the
+// window's painter draws into and Present() sends to the window. With MIT-SHM
+// the rows live in a segment shared with the server (a memfd passed over the
+// socket, else a SysV segment), so a present copies nothing on our side; the
+// server reads the segment after Present() returns, which is why WaitIdle()
+// must come before the next draw. Without MIT-SHM the rows are plain memory
+// sent in strips of image puts.
+//
+// Owned and used by one thread at a time (the window's); not locked.
+class X11Surface {
+public:
+	X11Surface(X11Connection& connection, xcb_window_t window);
+	~X11Surface();
+
+	// (Re)creates the buffer for width x height pixels. The content is
+	// undefined afterwards. B_BAD_VALUE for sizes that do not fit the X
+	// protocol, B_NO_MEMORY when no buffer could be made.
+	status_t SetSize(int32 width, int32 height);
+
+	uint8* Bits() const { return fBits; }
+	int32 BytesPerRow() const { return fWidth * 4; }
+	int32 Width() const { return fWidth; }
+	int32 Height() const { return fHeight; }
+	bool UsesShm() const { return fShmSegment != 0; }
+
+	// Sends the boxes (pixel coordinates, x2/y2 exclusive), clipped to the
+	// buffer, to the window. Does not wait for the server.
+	void Present(const pixman_box32_t* boxes, int count);
+
+	// Returns once the server has read everything presented so far, so the
+	// buffer can be drawn into again.
+	void WaitIdle();
+
+private:
+	status_t _CreateShm(size_t size);
+	status_t _CreateShmFd(size_t size);
+	status_t _CreateShmSysV(size_t size);
+	void _Release();
+	void _PutStrips(const pixman_box32_t& box);
+
+	X11Connection& fConnection;
+	xcb_window_t fWindow;
+	xcb_gcontext_t fGc;
+	int32 fWidth;
+	int32 fHeight;
+	uint8* fBits;
+	size_t fMappedSize; // of the current mapping (shm) or allocation
+	uint32 fShmSegment; // 0 without MIT-SHM
+	bool fSysV;         // fBits came from shmat()
+	bool fPending;      // a present is not known to be read yet
+	xcb_get_input_focus_cookie_t fPendingCookie;
+	std::vector<uint8> fStrip; // scratch rows for image puts of part of a row
+};
+
+} // namespace BPrivate
+
+#endif

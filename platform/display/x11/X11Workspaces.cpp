@@ -1,0 +1,96 @@
+#include "display/x11/X11Workspaces.h"
+
+#include <xcb/xcb_ewmh.h>
+
+#include "display/x11/X11Connection.h"
+
+namespace BPrivate {
+
+namespace {
+
+const uint32 kAllDesktops = 0xFFFFFFFF;
+
+} // namespace
+
+X11Workspaces::X11Workspaces(X11Connection& connection) : fConnection(connection), fKnownCurrent(0)
+{
+	// Root property changes tell of workspace switches. The root's event mask
+	// is per client, so this takes nothing from the window manager.
+	uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+	xcb_change_window_attributes(connection.Connection(), connection.Root(), XCB_CW_EVENT_MASK,
+	                             &mask);
+	fKnownCurrent = Current();
+}
+
+int32 X11Workspaces::_ReadCardinal(xcb_atom_t atom, int32 fallback) const
+{
+	auto reply = fConnection.Reply(xcb_get_property_reply,
+	                               xcb_get_property(fConnection.Connection(), 0, fConnection.Root(),
+	                                                atom, XCB_ATOM_CARDINAL, 0, 1));
+	if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+		return fallback;
+	return (int32) * (const uint32*) xcb_get_property_value(reply.get());
+}
+
+bool X11Workspaces::HasWindowManager() const
+{
+	auto reply = fConnection.Reply(xcb_get_property_reply,
+	                               xcb_get_property(fConnection.Connection(), 0, fConnection.Root(),
+	                                                fConnection.Atoms().netSupportingWmCheck,
+	                                                XCB_ATOM_WINDOW, 0, 1));
+	return reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 4;
+}
+
+int32 X11Workspaces::Count() const
+{
+	int32 count = _ReadCardinal(fConnection.Atoms().netNumberOfDesktops, 1);
+	// The Be API knows 1 to 32 workspaces.
+	return count < 1 ? 1 : (count > 32 ? 32 : count);
+}
+
+int32 X11Workspaces::Current() const
+{
+	int32 current = _ReadCardinal(fConnection.Atoms().netCurrentDesktop, 0);
+	return current < 0 || current >= Count() ? 0 : current;
+}
+
+void X11Workspaces::Activate(int32 index)
+{
+	if (index < 0 || index >= Count())
+		return;
+	xcb_ewmh_request_change_current_desktop(fConnection.Ewmh(), fConnection.ScreenNumber(),
+	                                        (uint32) index, fConnection.LastEventTime());
+	xcb_flush(fConnection.Connection());
+}
+
+void X11Workspaces::SetOnAllWorkspaces(xcb_window_t window, bool all, bool mapped)
+{
+	xcb_ewmh_connection_t* ewmh = fConnection.Ewmh();
+	uint32 desktop = all ? kAllDesktops : (uint32) Current();
+	if (mapped) {
+		// A mapped window's desktop belongs to the window manager.
+		xcb_ewmh_request_change_wm_desktop(ewmh, fConnection.ScreenNumber(), window, desktop,
+		                                   XCB_EWMH_CLIENT_SOURCE_TYPE_NORMAL);
+	} else if (all) {
+		xcb_ewmh_set_wm_desktop(ewmh, window, desktop);
+	} else {
+		xcb_delete_property(fConnection.Connection(), window, fConnection.Atoms().netWmDesktop);
+	}
+	xcb_flush(fConnection.Connection());
+}
+
+bool X11Workspaces::HandleRootProperty(xcb_atom_t atom, int32* previous, int32* current)
+{
+	if (atom != fConnection.Atoms().netCurrentDesktop)
+		return false;
+	int32 now = Current();
+	std::lock_guard<std::mutex> guard(fLock);
+	if (now == fKnownCurrent)
+		return false;
+	*previous = fKnownCurrent;
+	*current = now;
+	fKnownCurrent = now;
+	return true;
+}
+
+} // namespace BPrivate

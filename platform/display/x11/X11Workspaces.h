@@ -1,0 +1,45 @@
+#ifndef _X11_WORKSPACES_H
+#define _X11_WORKSPACES_H
+
+#include <mutex>
+
+#include <SupportDefs.h>
+#include <xcb/xcb.h>
+
+namespace BPrivate {
+
+class X11Connection;
+
+// Workspaces are the EWMH desktops of the window manager, numbered from 0.
+// Without an EWMH window manager there is one workspace, number 0.
+class X11Workspaces {
+public:
+	explicit X11Workspaces(X11Connection& connection);
+
+	// Any thread; asked from the server.
+	int32 Count() const;
+	int32 Current() const;
+	bool HasWindowManager() const;
+	void Activate(int32 index);
+
+	// Puts a window on every workspace (or back on the current one). Before
+	// the window is mapped this sets the property the window manager reads;
+	// after, it asks the window manager.
+	void SetOnAllWorkspaces(xcb_window_t window, bool all, bool mapped);
+
+	// Event thread, on a PropertyNotify of the root window. True when the
+	// current workspace changed; *previous and *current then say from which
+	// to which.
+	bool HandleRootProperty(xcb_atom_t atom, int32* previous, int32* current);
+
+private:
+	int32 _ReadCardinal(xcb_atom_t atom, int32 fallback) const;
+
+	X11Connection& fConnection;
+	std::mutex fLock;    // leaf
+	int32 fKnownCurrent; // guarded by fLock
+};
+
+} // namespace BPrivate
+
+#endif

@@ -1,0 +1,277 @@
+#include "XvfbFixture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+bool spawn(const std::vector<std::string>& arguments, int keepFd, pid_t* pid)
+{
+	std::vector<char*> argv;
+	for (const std::string& argument : arguments)
+		argv.push_back(const_cast<char*>(argument.c_str()));
+	argv.push_back(nullptr);
+
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+	posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+	(void) keepFd; // inherited: it is the one descriptor opened without O_CLOEXEC
+	int result = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), environ);
+	posix_spawn_file_actions_destroy(&actions);
+	return result == 0;
+}
+
+void stop_process(pid_t* pid)
+{
+	if (*pid <= 0)
+		return;
+	kill(*pid, SIGTERM);
+	for (int i = 0; i < 500; i++) {
+		if (waitpid(*pid, nullptr, WNOHANG) == *pid) {
+			*pid = -1;
+			return;
+		}
+		usleep(10000);
+	}
+	kill(*pid, SIGKILL);
+	waitpid(*pid, nullptr, 0);
+	*pid = -1;
+}
+
+double now()
+{
+	timespec ts;
+	clock_gettime(CLOCK_MONOTONIC, &ts);
+	return (double) ts.tv_sec + (double) ts.tv_nsec / 1e9;
+}
+
+} // namespace
+
+XvfbServer::~XvfbServer()
+{
+	Stop();
+}
+
+bool XvfbServer::Start(const std::vector<std::string>& extraArguments)
+{
+	// Xvfb writes the display number it found free to this pipe once it
+	// accepts connections.
+	int fds[2];
+	if (pipe(fds) != 0)
+		return false;
+	fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+	std::vector<std::string> arguments = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+	                                      "-screen",   "0",          "1920x1080x24",
+	                                      "-nolisten", "tcp",        "-noreset"};
+	arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+	bool started = spawn(arguments, fds[1], &fServer);
+	close(fds[1]);
+	if (!started) {
+		close(fds[0]);
+		return false;
+	}
+
+	std::string number;
+	double deadline = now() + 20;
+	while (now() < deadline) {
+		pollfd pfd = {fds[0], POLLIN, 0};
+		if (poll(&pfd, 1, 100) <= 0)
+			continue;
+		char c;
+		ssize_t got = read(fds[0], &c, 1);
+		if (got <= 0 || c == '\n')
+			break;
+		number += c;
+	}
+	close(fds[0]);
+	if (number.empty()) {
+		Stop();
+		return false;
+	}
+	fDisplay = ":" + number;
+
+	// A connect loop confirms the server really answers.
+	while (now() < deadline) {
+		xcb_connection_t* connection = xcb_connect(fDisplay.c_str(), nullptr);
+		bool ok = xcb_connection_has_error(connection) == 0;
+		xcb_disconnect(connection);
+		if (ok)
+			return true;
+		usleep(20000);
+	}
+	Stop();
+	return false;
+}
+
+void XvfbServer::Stop()
+{
+	StopWindowManager();
+	stop_process(&fServer);
+}
+
+bool XvfbServer::StartWindowManager()
+{
+	std::string previous = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+	setenv("DISPLAY", fDisplay.c_str(), 1);
+	bool started = spawn({"openbox", "--sm-disable"}, -1, &fWindowManager);
+	if (previous.empty())
+		unsetenv("DISPLAY");
+	else
+		setenv("DISPLAY", previous.c_str(), 1);
+	if (!started)
+		return false;
+
+	xcb_connection_t* connection = xcb_connect(fDisplay.c_str(), nullptr);
+	if (xcb_connection_has_error(connection) != 0) {
+		xcb_disconnect(connection);
+		return false;
+	}
+	xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+	const char* name = "_NET_SUPPORTING_WM_CHECK";
+	xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+	    connection, xcb_intern_atom(connection, 0, (uint16_t) strlen(name), name), nullptr);
+	bool ready = false;
+	double deadline = now() + 20;
+	while (atom != nullptr && !ready && now() < deadline) {
+		xcb_get_property_reply_t* reply = xcb_get_property_reply(
+		    connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+		    nullptr);
+		ready = reply != nullptr && xcb_get_property_value_length(reply) >= 4;
+		free(reply);
+		if (!ready)
+			usleep(20000);
+	}
+	free(atom);
+	xcb_disconnect(connection);
+	return ready;
+}
+
+void XvfbServer::StopWindowManager()
+{
+	stop_process(&fWindowManager);
+}
+
+int XvfbServer::Run(const std::string& commandLine) const
+{
+	std::string line = "DISPLAY=" + fDisplay + " " + commandLine;
+	int status = system(line.c_str());
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+XvfbServer* XvfbTest::sServer = nullptr;
+
+void XvfbTest::SetUpTestSuite()
+{
+	sServer = new XvfbServer;
+	if (!sServer->Start()) {
+		delete sServer;
+		sServer = nullptr;
+		return;
+	}
+	setenv("DISPLAY", sServer->Display().c_str(), 1);
+}
+
+void XvfbTest::TearDownTestSuite()
+{
+	delete sServer;
+	sServer = nullptr;
+	unsetenv("DISPLAY");
+}
+
+void XvfbTest::SetUp()
+{
+	ASSERT_NE(sServer, nullptr) << "Xvfb did not start";
+	fObserver = xcb_connect(sServer->Display().c_str(), nullptr);
+	ASSERT_EQ(xcb_connection_has_error(fObserver), 0);
+}
+
+void XvfbTest::TearDown()
+{
+	if (fObserver != nullptr)
+		xcb_disconnect(fObserver);
+	fObserver = nullptr;
+}
+
+void XvfbTest::_Nap()
+{
+	usleep(5000);
+}
+
+xcb_window_t XvfbTest::ObserverRoot() const
+{
+	return xcb_setup_roots_iterator(xcb_get_setup(fObserver)).data->root;
+}
+
+xcb_atom_t XvfbTest::Atom(const char* name) const
+{
+	xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+	    fObserver, xcb_intern_atom(fObserver, 0, (uint16_t) strlen(name), name), nullptr);
+	xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+	free(reply);
+	return atom;
+}
+
+bool XvfbTest::ContentFrame(xcb_window_t window, int* x, int* y, int* width, int* height) const
+{
+	xcb_get_geometry_reply_t* geometry =
+	    xcb_get_geometry_reply(fObserver, xcb_get_geometry(fObserver, window), nullptr);
+	xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
+	    fObserver, xcb_translate_coordinates(fObserver, window, ObserverRoot(), 0, 0), nullptr);
+	bool ok = geometry != nullptr && origin != nullptr;
+	if (ok) {
+		*x = origin->dst_x;
+		*y = origin->dst_y;
+		*width = geometry->width;
+		*height = geometry->height;
+	}
+	free(geometry);
+	free(origin);
+	return ok;
+}
+
+std::string XvfbTest::TextProperty(xcb_window_t window, const char* atomName) const
+{
+	xcb_get_property_reply_t* reply = xcb_get_property_reply(
+	    fObserver,
+	    xcb_get_property(fObserver, 0, window, Atom(atomName), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+	    nullptr);
+	std::string text;
+	if (reply != nullptr && reply->format == 8) {
+		text.assign((const char*) xcb_get_property_value(reply),
+		            (size_t) xcb_get_property_value_length(reply));
+	}
+	free(reply);
+	return text;
+}
+
+std::vector<uint32_t> XvfbTest::Pixels(xcb_window_t window, int x, int y, int width,
+                                       int height) const
+{
+	std::vector<uint32_t> pixels;
+	xcb_get_image_reply_t* reply =
+	    xcb_get_image_reply(fObserver,
+	                        xcb_get_image(fObserver, XCB_IMAGE_FORMAT_Z_PIXMAP, window, (int16_t) x,
+	                                      (int16_t) y, (uint16_t) width, (uint16_t) height, ~0u),
+	                        nullptr);
+	if (reply == nullptr)
+		return pixels;
+	size_t count = (size_t) width * (size_t) height;
+	if ((size_t) xcb_get_image_data_length(reply) >= count * 4) {
+		const uint32_t* data = (const uint32_t*) xcb_get_image_data(reply);
+		for (size_t i = 0; i < count; i++)
+			pixels.push_back(data[i] & 0xffffff);
+	}
+	free(reply);
+	return pixels;
+}

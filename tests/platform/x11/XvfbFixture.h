@@ -1,0 +1,84 @@
+#ifndef _XVFB_FIXTURE_H
+#define _XVFB_FIXTURE_H
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+// A private X server for one test suite: Xvfb on a display number it picks
+// itself (-displayfd), so that suites running side by side never collide,
+// and optionally openbox as an EWMH window manager on it. Everything is
+// stopped in the destructor.
+class XvfbServer {
+public:
+	XvfbServer() = default;
+	~XvfbServer();
+	XvfbServer(const XvfbServer&) = delete;
+	XvfbServer& operator=(const XvfbServer&) = delete;
+
+	// Starts Xvfb with a 1920 x 1080 x 24 screen and the extra arguments
+	// (such as "-extension", "MIT-SHM"), and waits until a client can connect.
+	bool Start(const std::vector<std::string>& extraArguments = {});
+	void Stop();
+
+	// Starts openbox and waits until it announces itself on the root window.
+	bool StartWindowManager();
+	void StopWindowManager();
+
+	const std::string& Display() const { return fDisplay; }
+
+	// Runs a shell command line with DISPLAY set to this server; its exit code.
+	int Run(const std::string& commandLine) const;
+
+private:
+	pid_t fServer = -1;
+	pid_t fWindowManager = -1;
+	std::string fDisplay;
+};
+
+// A test suite sharing one Xvfb among its tests, with DISPLAY pointing at it
+// and a connection of the test's own to look at the server's side of things.
+class XvfbTest : public ::testing::Test {
+public:
+	static void SetUpTestSuite();
+	static void TearDownTestSuite();
+
+protected:
+	void SetUp() override;
+	void TearDown() override;
+
+	static XvfbServer* Server() { return sServer; }
+	xcb_connection_t* Observer() const { return fObserver; }
+	xcb_window_t ObserverRoot() const;
+
+	// Polls condition (every few milliseconds) until it holds or the
+	// deadline in seconds passes; the verdict.
+	template <typename Condition> static bool WaitFor(Condition condition, double seconds = 10)
+	{
+		for (int i = 0; i < (int) (seconds * 200); i++) {
+			if (condition())
+				return true;
+			_Nap();
+		}
+		return condition();
+	}
+
+	// What the X server holds: a window's content rectangle in root
+	// coordinates, a text property, pixels (as 0xRRGGBB) of a window.
+	bool ContentFrame(xcb_window_t window, int* x, int* y, int* width, int* height) const;
+	std::string TextProperty(xcb_window_t window, const char* atomName) const;
+	std::vector<uint32_t> Pixels(xcb_window_t window, int x, int y, int width, int height) const;
+	xcb_atom_t Atom(const char* name) const;
+
+private:
+	static void _Nap();
+
+	static XvfbServer* sServer;
+	xcb_connection_t* fObserver = nullptr;
+};
+
+#endif
