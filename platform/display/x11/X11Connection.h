@@ -57,8 +57,10 @@ public:
 	// Largest request in bytes (BIG-REQUESTS included).
 	size_t MaximumRequestBytes() const { return fMaximumRequestBytes; }
 
-	// Forbids MIT-SHM so that the plain image path can be exercised.
+	// Forbid MIT-SHM, or its fd passing, so that the other paths can be
+	// exercised. Before any surface is made.
 	void DisableShm() { fHasShm = fHasShmFd = false; }
+	void DisableShmFd() { fHasShmFd = false; }
 
 	// The event thread sleeps in poll() on the connection's socket. When
 	// another thread waits for a reply, libxcb may read pending events into

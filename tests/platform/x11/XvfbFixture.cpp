@@ -217,7 +217,7 @@ xcb_atom_t XvfbTest::Atom(const char* name) const
 {
 	xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
 	    fObserver, xcb_intern_atom(fObserver, 0, (uint16_t) strlen(name), name), nullptr);
-	xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+	xcb_atom_t atom = reply != nullptr ? reply->atom : (xcb_atom_t) XCB_ATOM_NONE;
 	free(reply);
 	return atom;
 }
