@@ -5,7 +5,7 @@
 #include <xcb/xproto.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-#include "display/x11/BeKeys.h"
+#include "display/x11/BeDefs.h"
 
 namespace BPrivate {
 
@@ -36,7 +36,6 @@ uint32 side_bit(xkb_keysym_t keysym)
 			return B_LEFT_COMMAND_KEY;
 		case XKB_KEY_Alt_R:
 		case XKB_KEY_Meta_R:
-		case XKB_KEY_ISO_Level3_Shift: // AltGr
 			return B_RIGHT_COMMAND_KEY;
 		case XKB_KEY_Super_L:
 			return B_LEFT_OPTION_KEY;
@@ -45,6 +44,38 @@ uint32 side_bit(xkb_keysym_t keysym)
 		default:
 			return 0;
 	}
+}
+
+uint16 modifier_mask(xkb_keysym_t keysym)
+{
+	switch (keysym) {
+		case XKB_KEY_Shift_L:
+		case XKB_KEY_Shift_R:
+			return kShiftMask;
+		case XKB_KEY_Control_L:
+		case XKB_KEY_Control_R:
+			return kControlMask;
+		case XKB_KEY_Alt_L:
+		case XKB_KEY_Alt_R:
+		case XKB_KEY_Meta_L:
+		case XKB_KEY_Meta_R:
+			return kAltMask;
+		case XKB_KEY_Super_L:
+		case XKB_KEY_Super_R:
+			return kSuperMask;
+		case XKB_KEY_Caps_Lock:
+			return kLockMask;
+		case XKB_KEY_Num_Lock:
+			return kNumLockMask;
+		default:
+			return 0;
+	}
+}
+
+bool is_pressed(const uint8* pressedKeys, uint32 keycode)
+{
+	return pressedKeys != nullptr && keycode < 256 &&
+	       (pressedKeys[keycode / 8] & (1 << (keycode % 8))) != 0;
 }
 
 bool is_modifier_keysym(xkb_keysym_t keysym)
@@ -57,7 +88,7 @@ bool is_modifier_keysym(xkb_keysym_t keysym)
 } // namespace
 
 X11KeyMap::X11KeyMap(xkb_keymap* keymap)
-    : fKeymap(xkb_keymap_ref(keymap)), fSideBits(), fModifierKey()
+    : fKeymap(xkb_keymap_ref(keymap)), fSideBits(), fModMask(), fLockKey(), fModifierKey()
 {
 	xkb_keycode_t minimum = xkb_keymap_min_keycode(keymap);
 	xkb_keycode_t maximum = xkb_keymap_max_keycode(keymap);
@@ -68,6 +99,8 @@ X11KeyMap::X11KeyMap(xkb_keymap* keymap)
 			continue;
 		fSideBits[code] = side_bit(syms[0]);
 		fModifierKey[code] = is_modifier_keysym(syms[0]);
+		fModMask[code] = modifier_mask(syms[0]);
+		fLockKey[code] = syms[0] == XKB_KEY_Caps_Lock || syms[0] == XKB_KEY_Num_Lock;
 	}
 }
 
@@ -197,10 +230,31 @@ bool X11KeyMap::_BeKeyByte(xkb_keysym_t keysym, char* byte)
 	}
 }
 
-TranslatedKey X11KeyMap::Translate(uint32 keycode, uint16 coreState, const uint8* pressedKeys) const
+uint16 X11KeyMap::_StateAfter(uint32 keycode, uint16 coreState, bool down,
+                              const uint8* pressedKeys) const
+{
+	if (keycode >= 256 || fModMask[keycode] == 0)
+		return coreState;
+	uint16 bit = fModMask[keycode];
+	if (fLockKey[keycode])
+		return down ? coreState ^ bit : coreState;
+	if (down)
+		return coreState | bit;
+	// The other Shift (or Control...) may still be held.
+	for (uint32 code = 0; code < 256; code++) {
+		if (code != keycode && fModMask[code] == bit && !fLockKey[code] &&
+		    is_pressed(pressedKeys, code)) {
+			return coreState;
+		}
+	}
+	return coreState & ~bit;
+}
+
+TranslatedKey X11KeyMap::Translate(uint32 keycode, uint16 coreState, bool down,
+                                   const uint8* pressedKeys) const
 {
 	TranslatedKey key = {};
-	key.modifiers = Modifiers(coreState, pressedKeys);
+	key.modifiers = Modifiers(_StateAfter(keycode, coreState, down, pressedKeys), pressedKeys);
 
 	// A scratch state per call keeps translation free of shared mutable state;
 	// the core state carries everything the level choice needs.

@@ -26,11 +26,13 @@ public:
 
 	xkb_keymap* Keymap() const { return fKeymap; }
 
-	// coreState is the state field of an X key or pointer event (the modifier
-	// and button masks before the event, the group in bits 13-14);
-	// pressedKeys, if not NULL, the 32-byte bitmap of keys held down (the
-	// left/right modifier bits come from it).
-	TranslatedKey Translate(uint32 keycode, uint16 coreState, const uint8* pressedKeys) const;
+	// coreState is the state field of an X key event (the modifier and button
+	// masks before the event, the group in bits 13-14); pressedKeys, if not
+	// NULL, the 32-byte bitmap of keys held down after the event (the
+	// left/right modifier bits come from it). The modifiers of the result are
+	// those after the event: pressing Shift reports Shift on.
+	TranslatedKey Translate(uint32 keycode, uint16 coreState, bool down,
+	                        const uint8* pressedKeys) const;
 
 	// The Be modifier bits of a core state and the keys held down.
 	uint32 Modifiers(uint16 coreState, const uint8* pressedKeys) const;
@@ -43,7 +45,11 @@ private:
 	static bool _BeKeyByte(xkb_keysym_t keysym, char* byte);
 
 	xkb_keymap* fKeymap;
+	uint16 _StateAfter(uint32 keycode, uint16 coreState, bool down, const uint8* pressedKeys) const;
+
 	uint32 fSideBits[256]; // the Be left/right modifier bit each key code sets
+	uint16 fModMask[256];  // the core modifier a modifier key sets or toggles
+	bool fLockKey[256];    // its presses toggle fModMask (Caps Lock, Num Lock)
 	bool fModifierKey[256];
 };
 

@@ -104,13 +104,19 @@ TranslatedKey X11Keyboard::HandleKey(uint32 keycode, uint16 state, bool down, bo
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	if (!keyMap)
 		return TranslatedKey{};
-	return keyMap->Translate(keycode, state, fPressed);
+	return keyMap->Translate(keycode, state, down, fPressed);
 }
 
 bool X11Keyboard::IsModifierKey(uint32 keycode) const
 {
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	return keyMap && keyMap->IsModifierKey(keycode);
+}
+
+uint32 X11Keyboard::EventModifiers(uint16 state) const
+{
+	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
+	return keyMap ? keyMap->Modifiers(state, fPressed) : 0;
 }
 
 void X11Keyboard::HandleKeymapNotify(const xcb_keymap_notify_event_t* event)

@@ -35,6 +35,8 @@ public:
 	TranslatedKey HandleKey(uint32 keycode, uint16 state, bool down, bool* repeat);
 	void HandleKeymapNotify(const xcb_keymap_notify_event_t* event);
 	bool IsModifierKey(uint32 keycode) const;
+	// The Be modifier bits of a pointer event's state.
+	uint32 EventModifiers(uint16 state) const;
 
 	// Any thread: the current Be modifier bits asked from the server.
 	uint32 Modifiers() const;

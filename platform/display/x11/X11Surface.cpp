@@ -27,8 +27,8 @@ const size_t kPutImageHeader = 24;
 } // namespace
 
 X11Surface::X11Surface(X11Connection& connection, xcb_window_t window)
-    : fConnection(connection), fWindow(window), fGc(0), fWidth(0), fHeight(0), fBits(nullptr),
-      fMappedSize(0), fShmSegment(0), fSysV(false), fPending(false), fPendingCookie()
+    : fConnection(connection), fWindow(window), fGc(0), fWidth(0), fHeight(0), fBuffer(),
+      fPending(false), fPendingCookie()
 {
 	xcb_connection_t* c = fConnection.Connection();
 	fGc = xcb_generate_id(c);
@@ -38,7 +38,8 @@ X11Surface::X11Surface(X11Connection& connection, xcb_window_t window)
 
 X11Surface::~X11Surface()
 {
-	_Release();
+	WaitIdle();
+	_Release(fBuffer);
 	xcb_free_gc(fConnection.Connection(), fGc);
 	xcb_flush(fConnection.Connection());
 }
@@ -47,35 +48,48 @@ status_t X11Surface::SetSize(int32 width, int32 height)
 {
 	if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
 		return B_BAD_VALUE;
-	if (width == fWidth && height == fHeight && fBits != nullptr)
+	if (width == fWidth && height == fHeight && fBuffer.bits != nullptr)
 		return B_OK;
 
-	size_t size = (size_t) width * (size_t) height * 4;
-	_Release();
+	Buffer buffer;
+	status_t status = _Create((size_t) width * (size_t) height * 4, &buffer);
+	if (status != B_OK)
+		return status;
 
-	status_t status = B_NO_MEMORY;
-	if (fConnection.HasShm())
-		status = _CreateShm(size);
-	if (status != B_OK) {
-		fBits = (uint8*) malloc(size);
-		if (fBits == nullptr)
-			return B_NO_MEMORY;
-		fMappedSize = size;
+	// The server may still be reading the old buffer.
+	WaitIdle();
+	if (fBuffer.bits != nullptr) {
+		int32 rows = height < fHeight ? height : fHeight;
+		size_t rowBytes = (size_t) (width < fWidth ? width : fWidth) * 4;
+		for (int32 row = 0; row < rows; row++) {
+			memcpy(buffer.bits + (size_t) row * (size_t) width * 4,
+			       fBuffer.bits + (size_t) row * (size_t) fWidth * 4, rowBytes);
+		}
 	}
+	_Release(fBuffer);
+	fBuffer = buffer;
 	fWidth = width;
 	fHeight = height;
 	return B_OK;
 }
 
-status_t X11Surface::_CreateShm(size_t size)
+status_t X11Surface::_Create(size_t size, Buffer* buffer)
 {
-	// fd passing needs no shared SysV namespace with the server.
-	if (fConnection.HasShmFd() && _CreateShmFd(size) == B_OK)
-		return B_OK;
-	return _CreateShmSysV(size);
+	if (fConnection.HasShm()) {
+		// fd passing needs no shared SysV namespace with the server.
+		if (fConnection.HasShmFd() && _CreateShmFd(size, buffer) == B_OK)
+			return B_OK;
+		if (_CreateShmSysV(size, buffer) == B_OK)
+			return B_OK;
+	}
+	buffer->bits = (uint8*) malloc(size);
+	if (buffer->bits == nullptr)
+		return B_NO_MEMORY;
+	buffer->size = size;
+	return B_OK;
 }
 
-status_t X11Surface::_CreateShmFd(size_t size)
+status_t X11Surface::_CreateShmFd(size_t size, Buffer* buffer)
 {
 	int fd = memfd_create("window-framebuffer", MFD_CLOEXEC);
 	if (fd < 0)
@@ -96,14 +110,14 @@ status_t X11Surface::_CreateShmFd(size_t size)
 		munmap(bits, size);
 		return B_ERROR;
 	}
-	fBits = (uint8*) bits;
-	fMappedSize = size;
-	fShmSegment = segment;
-	fSysV = false;
+	buffer->bits = (uint8*) bits;
+	buffer->size = size;
+	buffer->segment = segment;
+	buffer->sysV = false;
 	return B_OK;
 }
 
-status_t X11Surface::_CreateShmSysV(size_t size)
+status_t X11Surface::_CreateShmSysV(size_t size, Buffer* buffer)
 {
 	int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
 	if (id < 0)
@@ -123,36 +137,32 @@ status_t X11Surface::_CreateShmSysV(size_t size)
 		shmdt(bits);
 		return B_ERROR;
 	}
-	fBits = (uint8*) bits;
-	fMappedSize = size;
-	fShmSegment = segment;
-	fSysV = true;
+	buffer->bits = (uint8*) bits;
+	buffer->size = size;
+	buffer->segment = segment;
+	buffer->sysV = true;
 	return B_OK;
 }
 
-void X11Surface::_Release()
+void X11Surface::_Release(Buffer& buffer)
 {
-	WaitIdle();
-	if (fBits == nullptr)
+	if (buffer.bits == nullptr)
 		return;
-	if (fShmSegment != 0) {
-		xcb_shm_detach(fConnection.Connection(), fShmSegment);
-		if (fSysV)
-			shmdt(fBits);
+	if (buffer.segment != 0) {
+		xcb_shm_detach(fConnection.Connection(), buffer.segment);
+		if (buffer.sysV)
+			shmdt(buffer.bits);
 		else
-			munmap(fBits, fMappedSize);
+			munmap(buffer.bits, buffer.size);
 	} else {
-		free(fBits);
+		free(buffer.bits);
 	}
-	fBits = nullptr;
-	fMappedSize = 0;
-	fShmSegment = 0;
-	fWidth = fHeight = 0;
+	buffer = Buffer();
 }
 
 void X11Surface::Present(const pixman_box32_t* boxes, int count)
 {
-	if (fBits == nullptr || count <= 0)
+	if (fBuffer.bits == nullptr || count <= 0)
 		return;
 	xcb_connection_t* c = fConnection.Connection();
 	bool sent = false;
@@ -164,11 +174,12 @@ void X11Surface::Present(const pixman_box32_t* boxes, int count)
 		box.y2 = std::min(box.y2, fHeight);
 		if (box.x1 >= box.x2 || box.y1 >= box.y2)
 			continue;
-		if (fShmSegment != 0) {
+		if (fBuffer.segment != 0) {
 			xcb_shm_put_image(c, fWindow, fGc, (uint16) fWidth, (uint16) fHeight, (uint16) box.x1,
 			                  (uint16) box.y1, (uint16) (box.x2 - box.x1),
 			                  (uint16) (box.y2 - box.y1), (int16) box.x1, (int16) box.y1,
-			                  fConnection.Depth(), XCB_IMAGE_FORMAT_Z_PIXMAP, 0, fShmSegment, 0);
+			                  fConnection.Depth(), XCB_IMAGE_FORMAT_Z_PIXMAP, 0, fBuffer.segment,
+			                  0);
 			sent = true;
 		} else {
 			_PutStrips(box);
@@ -197,12 +208,13 @@ void X11Surface::_PutStrips(const pixman_box32_t& box)
 		size_t bytes = rowBytes * (size_t) rows;
 		const uint8* data;
 		if (wholeRows) {
-			data = fBits + (size_t) y * BytesPerRow();
+			data = fBuffer.bits + (size_t) y * BytesPerRow();
 		} else {
 			fStrip.resize(bytes);
 			for (int32 row = 0; row < rows; row++) {
 				memcpy(fStrip.data() + (size_t) row * rowBytes,
-				       fBits + (size_t) (y + row) * BytesPerRow() + (size_t) box.x1 * 4, rowBytes);
+				       fBuffer.bits + (size_t) (y + row) * BytesPerRow() + (size_t) box.x1 * 4,
+				       rowBytes);
 			}
 			data = fStrip.data();
 		}

@@ -26,16 +26,17 @@ public:
 	X11Surface(X11Connection& connection, xcb_window_t window);
 	~X11Surface();
 
-	// (Re)creates the buffer for width x height pixels. The content is
-	// undefined afterwards. B_BAD_VALUE for sizes that do not fit the X
-	// protocol, B_NO_MEMORY when no buffer could be made.
+	// (Re)creates the buffer for width x height pixels, keeping the pixels
+	// that old and new sizes share; new ones are undefined. B_BAD_VALUE for
+	// sizes that do not fit the X protocol, B_NO_MEMORY when no buffer could
+	// be made (the old one then stays).
 	status_t SetSize(int32 width, int32 height);
 
-	uint8* Bits() const { return fBits; }
+	uint8* Bits() const { return fBuffer.bits; }
 	int32 BytesPerRow() const { return fWidth * 4; }
 	int32 Width() const { return fWidth; }
 	int32 Height() const { return fHeight; }
-	bool UsesShm() const { return fShmSegment != 0; }
+	bool UsesShm() const { return fBuffer.segment != 0; }
 
 	// Sends the boxes (pixel coordinates, x2/y2 exclusive), clipped to the
 	// buffer, to the window. Does not wait for the server.
@@ -46,10 +47,17 @@ public:
 	void WaitIdle();
 
 private:
-	status_t _CreateShm(size_t size);
-	status_t _CreateShmFd(size_t size);
-	status_t _CreateShmSysV(size_t size);
-	void _Release();
+	struct Buffer {
+		uint8* bits = nullptr;
+		size_t size = 0;    // of the mapping (shm) or allocation
+		uint32 segment = 0; // 0 without MIT-SHM
+		bool sysV = false;  // bits came from shmat()
+	};
+
+	status_t _Create(size_t size, Buffer* buffer);
+	status_t _CreateShmFd(size_t size, Buffer* buffer);
+	status_t _CreateShmSysV(size_t size, Buffer* buffer);
+	void _Release(Buffer& buffer);
 	void _PutStrips(const pixman_box32_t& box);
 
 	X11Connection& fConnection;
@@ -57,11 +65,8 @@ private:
 	xcb_gcontext_t fGc;
 	int32 fWidth;
 	int32 fHeight;
-	uint8* fBits;
-	size_t fMappedSize; // of the current mapping (shm) or allocation
-	uint32 fShmSegment; // 0 without MIT-SHM
-	bool fSysV;         // fBits came from shmat()
-	bool fPending;      // a present is not known to be read yet
+	Buffer fBuffer;
+	bool fPending; // a present is not known to be read yet
 	xcb_get_input_focus_cookie_t fPendingCookie;
 	std::vector<uint8> fStrip; // scratch rows for image puts of part of a row
 };

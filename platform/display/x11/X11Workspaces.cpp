@@ -63,18 +63,23 @@ void X11Workspaces::Activate(int32 index)
 	xcb_flush(fConnection.Connection());
 }
 
-void X11Workspaces::SetOnAllWorkspaces(xcb_window_t window, bool all, bool mapped)
+void X11Workspaces::PlaceWindow(xcb_window_t window, uint32 workspaceMask, bool mapped)
 {
+	uint32 desktop;
+	if (workspaceMask == 0)
+		desktop = (uint32) Current();
+	else if ((workspaceMask & (workspaceMask - 1)) != 0)
+		desktop = kAllDesktops;
+	else
+		desktop = (uint32) __builtin_ctz(workspaceMask);
+
 	xcb_ewmh_connection_t* ewmh = fConnection.Ewmh();
-	uint32 desktop = all ? kAllDesktops : (uint32) Current();
 	if (mapped) {
 		// A mapped window's desktop belongs to the window manager.
 		xcb_ewmh_request_change_wm_desktop(ewmh, fConnection.ScreenNumber(), window, desktop,
 		                                   XCB_EWMH_CLIENT_SOURCE_TYPE_NORMAL);
-	} else if (all) {
-		xcb_ewmh_set_wm_desktop(ewmh, window, desktop);
 	} else {
-		xcb_delete_property(fConnection.Connection(), window, fConnection.Atoms().netWmDesktop);
+		xcb_ewmh_set_wm_desktop(ewmh, window, desktop);
 	}
 	xcb_flush(fConnection.Connection());
 }

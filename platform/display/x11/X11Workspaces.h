@@ -22,10 +22,11 @@ public:
 	bool HasWindowManager() const;
 	void Activate(int32 index);
 
-	// Puts a window on every workspace (or back on the current one). Before
-	// the window is mapped this sets the property the window manager reads;
-	// after, it asks the window manager.
-	void SetOnAllWorkspaces(xcb_window_t window, bool all, bool mapped);
+	// Puts a window on the workspaces of a Be workspace mask: 0 (the current
+	// one), one bit (that one), more bits (all: an EWMH window lives on one
+	// desktop or on all). Before the window is mapped this sets the property
+	// the window manager reads; after, it asks the window manager.
+	void PlaceWindow(xcb_window_t window, uint32 workspaceMask, bool mapped);
 
 	// Event thread, on a PropertyNotify of the root window. True when the
 	// current workspace changed; *previous and *current then say from which

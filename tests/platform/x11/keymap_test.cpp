@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include "display/x11/BeKeys.h"
+#include "display/x11/BeDefs.h"
 #include "display/x11/X11KeyMap.h"
 
 using namespace BPrivate;
@@ -75,7 +75,7 @@ protected:
 
 	std::string Bytes(uint32 keycode, uint16 state = 0, const uint8* pressed = nullptr)
 	{
-		TranslatedKey key = fKeyMap->Translate(keycode, state, pressed);
+		TranslatedKey key = fKeyMap->Translate(keycode, state, true, pressed);
 		EXPECT_EQ((size_t) key.byteCount, strlen(key.bytes));
 		return std::string(key.bytes, (size_t) key.byteCount);
 	}
@@ -108,7 +108,7 @@ TEST_F(KeyMapTest, ControlKeepsNonLettersAndMakesControlCodesOfLetters)
 	// X's own Control transformation would give 0x1F for '/' and nothing
 	// useful for '+'; a Be application expects the plain character with the
 	// control bit, so that Control-'+' can zoom.
-	TranslatedKey plus = fKeyMap->Translate(kKeyEqual, kShift | kControl, nullptr);
+	TranslatedKey plus = fKeyMap->Translate(kKeyEqual, kShift | kControl, true, nullptr);
 	EXPECT_STREQ(plus.bytes, "+");
 	EXPECT_EQ(plus.modifiers & (B_CONTROL_KEY | B_SHIFT_KEY),
 	          (uint32) (B_CONTROL_KEY | B_SHIFT_KEY));
@@ -119,7 +119,7 @@ TEST_F(KeyMapTest, ControlKeepsNonLettersAndMakesControlCodesOfLetters)
 	EXPECT_EQ(Bytes(kKeyI, kControl), "\x09");
 	EXPECT_EQ(Bytes(kKeyA, kControl), "\x01");
 	// Alt is the command key: the letter stays a letter for shortcuts.
-	TranslatedKey commandA = fKeyMap->Translate(kKeyA, kAlt, nullptr);
+	TranslatedKey commandA = fKeyMap->Translate(kKeyA, kAlt, true, nullptr);
 	EXPECT_STREQ(commandA.bytes, "a");
 	EXPECT_NE(commandA.modifiers & B_COMMAND_KEY, 0u);
 }
@@ -150,14 +150,14 @@ TEST_F(KeyMapTest, KeypadFollowsNumLock)
 {
 	EXPECT_EQ(Bytes(kKeyKP1, kNumLock), "1");
 	EXPECT_EQ(Bytes(kKeyKP7), "\x01"); // KP_Home
-	EXPECT_NE(fKeyMap->Translate(kKeyKP1, kNumLock, nullptr).modifiers & B_NUM_LOCK, 0u);
+	EXPECT_NE(fKeyMap->Translate(kKeyKP1, kNumLock, true, nullptr).modifiers & B_NUM_LOCK, 0u);
 }
 
 TEST_F(KeyMapTest, RawCharIgnoresModifiers)
 {
-	EXPECT_EQ(fKeyMap->Translate(kKeyA, kShift | kControl, nullptr).rawChar, (uint32) 'a');
-	EXPECT_EQ(fKeyMap->Translate(kKeyEqual, kShift, nullptr).rawChar, (uint32) '=');
-	EXPECT_EQ(fKeyMap->Translate(kKeyReturn, 0, nullptr).rawChar, (uint32) B_ENTER);
+	EXPECT_EQ(fKeyMap->Translate(kKeyA, kShift | kControl, true, nullptr).rawChar, (uint32) 'a');
+	EXPECT_EQ(fKeyMap->Translate(kKeyEqual, kShift, true, nullptr).rawChar, (uint32) '=');
+	EXPECT_EQ(fKeyMap->Translate(kKeyReturn, 0, true, nullptr).rawChar, (uint32) B_ENTER);
 }
 
 TEST_F(KeyMapTest, ModifierKeysTypeNothing)
@@ -190,10 +190,31 @@ TEST_F(KeyMapTest, ModifierBitsWithSides)
 	EXPECT_NE(fKeyMap->Modifiers(kAlt, nullptr) & B_LEFT_COMMAND_KEY, 0u);
 }
 
+TEST_F(KeyMapTest, ModifierKeysReportTheStateAfterThem)
+{
+	uint8 pressed[32] = {};
+	Press(pressed, kKeyShiftLeft);
+	TranslatedKey shiftDown = fKeyMap->Translate(kKeyShiftLeft, 0, true, pressed);
+	EXPECT_EQ(shiftDown.modifiers, (uint32) (B_SHIFT_KEY | B_LEFT_SHIFT_KEY));
+	EXPECT_EQ(shiftDown.byteCount, 0);
+
+	// Releasing one Shift while the other is held keeps Shift on.
+	Press(pressed, kKeyShiftRight);
+	pressed[kKeyShiftLeft / 8] &= (uint8) ~(1 << (kKeyShiftLeft % 8));
+	TranslatedKey leftUp = fKeyMap->Translate(kKeyShiftLeft, kShift, false, pressed);
+	EXPECT_EQ(leftUp.modifiers, (uint32) (B_SHIFT_KEY | B_RIGHT_SHIFT_KEY));
+	pressed[kKeyShiftRight / 8] &= (uint8) ~(1 << (kKeyShiftRight % 8));
+	EXPECT_EQ(fKeyMap->Translate(kKeyShiftRight, kShift, false, pressed).modifiers, 0u);
+
+	// Control released: gone; the bytes of the key still follow the state
+	// before the event.
+	EXPECT_EQ(fKeyMap->Translate(kKeyControlLeft, kControl, false, pressed).modifiers, 0u);
+}
+
 TEST_F(KeyMapTest, UnknownKeyCodesAreHarmless)
 {
 	for (uint32 code : {0u, 1u, 7u, 255u, 256u, 100000u}) {
-		TranslatedKey key = fKeyMap->Translate(code, 0xffff, nullptr);
+		TranslatedKey key = fKeyMap->Translate(code, 0xffff, true, nullptr);
 		EXPECT_EQ(key.byteCount, (int32) strlen(key.bytes));
 		EXPECT_FALSE(fKeyMap->IsModifierKey(code));
 	}

@@ -133,6 +133,27 @@ TEST_P(SurfaceTest, ResizeRecreatesAndClipsToTheBuffer)
 	EXPECT_EQ(pixels[0], 0x00ff00u);
 }
 
+TEST_P(SurfaceTest, ResizeKeepsTheSharedPixels)
+{
+	X11Surface surface(fConnection, fWindow);
+	ASSERT_EQ(surface.SetSize(40, 30), B_OK);
+	for (int y = 0; y < 30; y++) {
+		for (int x = 0; x < 40; x++)
+			((uint32*) (surface.Bits() + y * surface.BytesPerRow()))[x] = (uint32) (y * 1000 + x);
+	}
+	// Wider but shorter: the rows move to the new stride.
+	ASSERT_EQ(surface.SetSize(70, 20), B_OK);
+	for (int y = 0; y < 20; y++) {
+		for (int x = 0; x < 40; x++) {
+			ASSERT_EQ(((uint32*) (surface.Bits() + y * surface.BytesPerRow()))[x],
+			          (uint32) (y * 1000 + x))
+			    << x << "," << y;
+		}
+	}
+	ASSERT_EQ(surface.SetSize(10, 25), B_OK);
+	EXPECT_EQ(((uint32*) (surface.Bits() + 19 * surface.BytesPerRow()))[9], 19009u);
+}
+
 TEST_P(SurfaceTest, RefusesImpossibleSizes)
 {
 	X11Surface surface(fConnection, fWindow);

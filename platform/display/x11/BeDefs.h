@@ -1,8 +1,9 @@
-#ifndef _X11_BE_KEYS_H
-#define _X11_BE_KEYS_H
+#ifndef _X11_BE_DEFS_H
+#define _X11_BE_DEFS_H
 
-// The Be key bytes and modifier bits the keyboard translation produces, with
-// the values of the Be API's InterfaceDefs.h.
+// The Be constants the X11 backend produces and reads: key bytes, modifier
+// and mouse button bits, window looks, feels and flags, with the values of
+// the Be API's InterfaceDefs.h and Window.h.
 namespace BPrivate {
 
 enum {
@@ -42,6 +43,35 @@ enum {
 	B_RIGHT_CONTROL_KEY = 0x00002000,
 	B_LEFT_OPTION_KEY = 0x00004000,
 	B_RIGHT_OPTION_KEY = 0x00008000,
+};
+
+enum {
+	B_PRIMARY_MOUSE_BUTTON = 0x01,
+	B_SECONDARY_MOUSE_BUTTON = 0x02,
+	B_TERTIARY_MOUSE_BUTTON = 0x04,
+};
+
+enum {
+	B_TITLED_WINDOW_LOOK = 1,
+	B_MODAL_WINDOW_LOOK = 3,
+	B_FLOATING_WINDOW_LOOK = 7,
+	B_DOCUMENT_WINDOW_LOOK = 11,
+	B_NO_BORDER_WINDOW_LOOK = 19,
+	B_BORDERED_WINDOW_LOOK = 20,
+};
+
+enum {
+	B_NORMAL_WINDOW_FEEL = 0,
+	B_MODAL_APP_WINDOW_FEEL = 1,
+	B_MODAL_SUBSET_WINDOW_FEEL = 2,
+	B_MODAL_ALL_WINDOW_FEEL = 3,
+};
+
+enum {
+	B_NOT_RESIZABLE = 0x00000002,
+	B_NOT_H_RESIZABLE = 0x00000004,
+	B_NOT_V_RESIZABLE = 0x00000008,
+	B_AVOID_FOCUS = 0x00002000,
 };
 
 } // namespace BPrivate

@@ -1,0 +1,61 @@
+#ifndef _X11_BACKEND_H
+#define _X11_BACKEND_H
+
+#include <memory>
+#include <mutex>
+
+#include "display/DisplayBackend.h"
+#include "display/x11/X11Connection.h"
+#include "display/x11/X11WindowRegistry.h"
+
+namespace BPrivate {
+
+class X11EventDispatcher;
+class X11EventThread;
+class X11Keyboard;
+class X11Pointer;
+class X11Workspaces;
+
+// The display backend users run: every window a real X window, all of them
+// on one connection read by one event thread.
+class X11Backend : public DisplayBackend {
+public:
+	X11Backend();
+	~X11Backend() override;
+
+	// Connects (NULL: $DISPLAY) and starts the event thread.
+	status_t Init(const char* displayName);
+
+	status_t CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,
+	                       DisplaySurface** surface) override;
+	void DestroySurface(DisplaySurface* surface) override;
+
+	BRect ScreenFrame() override;
+
+	int32 CountWorkspaces() override;
+	int32 CurrentWorkspace() override;
+	void ActivateWorkspace(int32 workspace) override;
+
+	void GetPointer(BPoint* where, uint32* buttons, uint32* modifiers) override;
+	void WarpPointer(BPoint where) override;
+	status_t GrabPointer(DisplaySurface* surface, bool keyboard) override;
+	void UngrabPointer() override;
+	void ObscureCursor() override;
+
+	X11Connection& Connection() { return fConnection; }
+	// The X window of a surface of this backend (tests look at it).
+	static xcb_window_t WindowOf(DisplaySurface* surface);
+
+private:
+	X11Connection fConnection;
+	X11WindowRegistry fWindows;
+	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
+	std::unique_ptr<X11Pointer> fPointer;            // fixed after Init()
+	std::unique_ptr<X11Workspaces> fWorkspaces;      // fixed after Init()
+	std::unique_ptr<X11EventDispatcher> fDispatcher; // fixed after Init()
+	std::unique_ptr<X11EventThread> fEventThread;    // fixed after Init()
+};
+
+} // namespace BPrivate
+
+#endif
