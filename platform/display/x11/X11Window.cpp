@@ -304,6 +304,10 @@ void X11Window::ServerConfigured(uint32 sequence)
 {
 	{
 		std::lock_guard<std::mutex> guard(fLock);
+		// A window manager reparents and places a window before it maps it;
+		// only where it ends up matters, and the map reports that.
+		if (!fMapped)
+			return;
 		if (fPendingFrame) {
 			// Sent before our own request was processed: the server's frame
 			// is about to change again, to what the kit asked for.

@@ -153,6 +153,34 @@ bool XvfbServer::StartWindowManager()
 			usleep(20000);
 	}
 	free(atom);
+
+	// openbox announces itself before it manages windows, and drops map
+	// requests that come in the meantime: map a probe window again and again
+	// until it gets framed.
+	if (ready) {
+		xcb_window_t probe = xcb_generate_id(connection);
+		xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 50, 50, 0,
+		                  XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+		ready = false;
+		deadline = now() + 60;
+		while (!ready && now() < deadline) {
+			xcb_map_window(connection, probe);
+			xcb_flush(connection);
+			double retry = now() + 1;
+			while (!ready && now() < retry) {
+				xcb_query_tree_reply_t* tree =
+				    xcb_query_tree_reply(connection, xcb_query_tree(connection, probe), nullptr);
+				ready = tree != nullptr && tree->parent != root;
+				free(tree);
+				if (!ready)
+					usleep(20000);
+			}
+			if (!ready)
+				xcb_unmap_window(connection, probe);
+		}
+		xcb_destroy_window(connection, probe);
+		xcb_flush(connection);
+	}
 	xcb_disconnect(connection);
 	return ready;
 }
