@@ -161,7 +161,7 @@ void X11EventDispatcher::_Key(const xcb_key_press_event_t* event, bool down)
 	key.down = down;
 	key.repeat = repeat;
 	key.when = system_time();
-	key.key = event->detail;
+	key.key = translated.key;
 	static_assert(sizeof(key.bytes) >= sizeof(translated.bytes));
 	memcpy(key.bytes, translated.bytes, sizeof(translated.bytes));
 	key.rawChar = (int32) translated.rawChar;

@@ -5,7 +5,7 @@
 #include <xcb/xproto.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-#include "display/x11/BeDefs.h"
+#include <InterfaceDefs.h>
 
 namespace BPrivate {
 
@@ -273,6 +273,17 @@ TranslatedKey X11KeyMap::Translate(uint32 keycode, uint16 coreState, bool down,
 	    xkb_keymap_key_get_syms_by_level(fKeymap, keycode, layout, 0, &syms) >= 1) {
 		plain = syms[0];
 	}
+
+	// The function keys are told apart by their Be key codes.
+	key.key = (int32) keycode;
+	if (plain >= XKB_KEY_F1 && plain <= XKB_KEY_F12)
+		key.key = B_F1_KEY + (int32) (plain - XKB_KEY_F1);
+	else if (plain == XKB_KEY_Print)
+		key.key = B_PRINT_KEY;
+	else if (plain == XKB_KEY_Scroll_Lock)
+		key.key = B_SCROLL_KEY;
+	else if (plain == XKB_KEY_Pause)
+		key.key = B_PAUSE_KEY;
 
 	char raw = 0;
 	if (_BeKeyByte(plain, &raw)) {

@@ -12,6 +12,10 @@ struct TranslatedKey {
 	int32 byteCount;
 	uint32 rawChar;   // the character of the key without modifiers (first byte)
 	uint32 modifiers; // Be modifier bits
+	// The X key code, except for the function keys (F1-F12, Print, Scroll
+	// Lock, Pause), which have Be key codes (B_F1_KEY...) because that is how
+	// Be applications tell them apart.
+	int32 key;
 };
 
 // Turns X key codes and core modifier states into Be bytes and modifier bits

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include "X11BackendTest.h"
+#include <InterfaceDefs.h>
+
 #include "display/x11/BeDefs.h"
 
 using namespace BPrivate;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include "display/x11/BeDefs.h"
 #include "display/x11/X11KeyMap.h"
+#include <InterfaceDefs.h>
 
 using namespace BPrivate;
 
@@ -144,6 +144,13 @@ TEST_F(KeyMapTest, SpecialKeysGiveTheBeBytes)
 	EXPECT_EQ(Bytes(kKeyInsert), "\x05");
 	EXPECT_EQ(Bytes(kKeyDelete), "\x7f");
 	EXPECT_EQ(Bytes(kKeyF1), "\x10");
+}
+
+TEST_F(KeyMapTest, FunctionKeysHaveBeKeyCodes)
+{
+	EXPECT_EQ(fKeyMap->Translate(kKeyF1, 0, true, nullptr).key, B_F1_KEY);
+	EXPECT_EQ(fKeyMap->Translate(kKeyF1 + 4, 0, true, nullptr).key, B_F5_KEY);
+	EXPECT_EQ(fKeyMap->Translate(kKeyA, 0, true, nullptr).key, (int32) kKeyA);
 }
 
 TEST_F(KeyMapTest, KeypadFollowsNumLock)
