@@ -211,6 +211,9 @@ void X11EventDispatcher::_Button(const xcb_button_press_event_t* event, bool dow
 	// not when we got round to reading it.
 	mouse.clicks =
 	    down ? fClicks.Press((bigtime_t) event->time * 1000, mouse.screenWhere, button) : 0;
+	// Click to focus is the window manager's job; without one, ours.
+	if (down && !fWorkspaces.KnownWindowManager())
+		window->ClickedWithoutWindowManager();
 	window->Sink([&](DisplayEventSink& sink) { sink.MouseEvent(mouse); });
 }
 

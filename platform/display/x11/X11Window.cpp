@@ -339,6 +339,17 @@ void X11Window::ServerMapped(bool mapped)
 	fMapped = mapped;
 }
 
+void X11Window::ClickedWithoutWindowManager()
+{
+	if (fRole == X11WindowRole::kPopUp || (fFlags & B_AVOID_FOCUS) != 0)
+		return;
+	uint32 above = XCB_STACK_MODE_ABOVE;
+	xcb_configure_window(fConnection.Connection(), fWindow, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+	xcb_set_input_focus(fConnection.Connection(), XCB_INPUT_FOCUS_POINTER_ROOT, fWindow,
+	                    fConnection.LastEventTime());
+	xcb_flush(fConnection.Connection());
+}
+
 void X11Window::FocusChanged(bool active)
 {
 	{

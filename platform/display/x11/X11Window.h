@@ -60,6 +60,9 @@ public:
 	// not ask for. sequence is the event's full sequence number.
 	void ServerConfigured(uint32 sequence);
 	void ServerMapped(bool mapped);
+	// A button went down in the window while no window manager runs: focus
+	// it as a window manager would (not pop-ups, not B_AVOID_FOCUS windows).
+	void ClickedWithoutWindowManager();
 	// Focus in or out: reports a change of activation.
 	void FocusChanged(bool active);
 	// Collects exposed rectangles until the last of a series (count 0).

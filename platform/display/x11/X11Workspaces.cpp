@@ -12,7 +12,8 @@ const uint32 kAllDesktops = 0xFFFFFFFF;
 
 } // namespace
 
-X11Workspaces::X11Workspaces(X11Connection& connection) : fConnection(connection), fKnownCurrent(0)
+X11Workspaces::X11Workspaces(X11Connection& connection)
+    : fConnection(connection), fKnownCurrent(0), fKnownWindowManager(false)
 {
 	// Root property changes tell of workspace switches. The root's event mask
 	// is per client, so this takes nothing from the window manager.
@@ -20,6 +21,7 @@ X11Workspaces::X11Workspaces(X11Connection& connection) : fConnection(connection
 	xcb_change_window_attributes(connection.Connection(), connection.Root(), XCB_CW_EVENT_MASK,
 	                             &mask);
 	fKnownCurrent = Current();
+	fKnownWindowManager = HasWindowManager();
 }
 
 int32 X11Workspaces::_ReadCardinal(xcb_atom_t atom, int32 fallback) const
@@ -86,6 +88,8 @@ void X11Workspaces::PlaceWindow(xcb_window_t window, uint32 workspaceMask, bool 
 
 bool X11Workspaces::HandleRootProperty(xcb_atom_t atom, int32* previous, int32* current)
 {
+	if (atom == fConnection.Atoms().netSupportingWmCheck)
+		fKnownWindowManager = HasWindowManager();
 	if (atom != fConnection.Atoms().netCurrentDesktop)
 		return false;
 	int32 now = Current();

@@ -20,6 +20,8 @@ public:
 	int32 Count() const;
 	int32 Current() const;
 	bool HasWindowManager() const;
+	// The same, as last seen on the root window (no round trip): event thread.
+	bool KnownWindowManager() const { return fKnownWindowManager; }
 	void Activate(int32 index);
 
 	// Puts a window on the workspaces of a Be workspace mask: 0 (the current
@@ -37,8 +39,9 @@ private:
 	int32 _ReadCardinal(xcb_atom_t atom, int32 fallback) const;
 
 	X11Connection& fConnection;
-	std::mutex fLock;    // leaf
-	int32 fKnownCurrent; // guarded by fLock
+	std::mutex fLock;         // leaf
+	int32 fKnownCurrent;      // guarded by fLock
+	bool fKnownWindowManager; // event thread, after construction
 };
 
 } // namespace BPrivate

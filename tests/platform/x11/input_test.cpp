@@ -114,6 +114,20 @@ TEST_F(InputTest, KeysGoToTheFocusedWindowOnly)
 	first.Inspect([&] { EXPECT_TRUE(Typed(first).empty()); });
 }
 
+TEST_F(InputTest, ClickFocusesWithoutAWindowManager)
+{
+	RecordingSink first, second;
+	ASSERT_NE(FocusedWindow(&first), nullptr);
+	DisplaySurface* other = Make(Settings(BRect(600, 100, 799, 299)), &second);
+	ASSERT_NE(other, nullptr);
+	ShowAndFill(other, 0);
+	ASSERT_EQ(Xdotool("mousemove 700 200 click 1"), 0);
+	ASSERT_TRUE(
+	    second.WaitFor([&] { return !second.activations.empty() && second.activations.back(); }));
+	ASSERT_TRUE(
+	    first.WaitFor([&] { return !first.activations.empty() && !first.activations.back(); }));
+}
+
 TEST_F(InputTest, ModifiersAreAskedFromTheServer)
 {
 	ASSERT_EQ(Xdotool("keydown shift keydown ctrl"), 0);
