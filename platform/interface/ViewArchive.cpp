@@ -6,6 +6,9 @@
 #include <Message.h>
 
 #include "interface/ViewPrivate.h"
+#include "support/ClassRegistry.h"
+
+static BPrivate::InstantiationRegistrar sRegistrar("BView", &BView::Instantiate);
 
 // The "_color" field holds the high, low and view colours, in this order, each
 // packed as 0xRRGGBBAA.

@@ -139,7 +139,13 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* target)
 
 		case B_ZOOM:
 			if (target == this) {
-				Zoom(fData->frame.LeftTop(), fData->frame.Width(), fData->frame.Height());
+				// As large as the screen and the size limits allow.
+				BRect screen = fData->frame;
+				if (BPrivate::DisplayBackend* backend = BPrivate::display_backend())
+					screen = backend->ScreenFrame();
+				float width = min_c(screen.Width(), fData->maxWidth);
+				float height = min_c(screen.Height(), fData->maxHeight);
+				Zoom(screen.LeftTop(), width, height);
 				return;
 			}
 			break;

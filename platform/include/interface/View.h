@@ -21,6 +21,13 @@ class WindowUpdater;
 class WindowDispatcher;
 } // namespace BPrivate
 
+// The "buttons" of mouse messages.
+enum {
+	B_PRIMARY_MOUSE_BUTTON = 0x01,
+	B_SECONDARY_MOUSE_BUTTON = 0x02,
+	B_TERTIARY_MOUSE_BUTTON = 0x04
+};
+
 // Mouse-moved transits.
 enum { B_ENTERED_VIEW = 0, B_INSIDE_VIEW, B_EXITED_VIEW, B_OUTSIDE_VIEW };
 

@@ -3,6 +3,7 @@
 #include <Handler.h>
 #include <Message.h>
 #include <OS.h>
+#include <View.h>
 #include <Window.h>
 
 #include <atomic>
@@ -127,6 +128,11 @@ void inject_mouse_released_all()
 	                          B_TERTIARY_MOUSE_BUTTON);
 }
 
+void inject_wheel(float deltaX, float deltaY)
+{
+	control()->Wheel(deltaX, deltaY);
+}
+
 void inject_key_down(const char* bytes, int32 key, uint32 modifiers)
 {
 	control()->SetModifiers(modifiers);
@@ -143,6 +149,11 @@ void inject_key_up(const char* bytes, int32 key, uint32 modifiers)
 void offscreen_resize_window(BWindow* window, int32 width, int32 height)
 {
 	control()->SystemResize(surface_of(window), width, height);
+}
+
+void offscreen_request_close(BWindow* window)
+{
+	control()->RequestClose(surface_of(window));
 }
 
 void offscreen_set_workspaces(int32 count, int32 current)

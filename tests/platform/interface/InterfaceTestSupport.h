@@ -41,11 +41,14 @@ void inject_mouse_moved(BPoint screenWhere, uint32 buttons = 0);
 void inject_mouse_pressed(uint32 button, uint32 modifiers = 0);
 void inject_mouse_released(uint32 button);
 void inject_mouse_released_all();
+void inject_wheel(float deltaX, float deltaY);
 void inject_key_down(const char* bytes, int32 key, uint32 modifiers);
 void inject_key_up(const char* bytes, int32 key, uint32 modifiers);
 
 // The display resizes the window, as a user dragging its border would.
 void offscreen_resize_window(BWindow* window, int32 width, int32 height);
+// The window manager's close box.
+void offscreen_request_close(BWindow* window);
 void offscreen_set_workspaces(int32 count, int32 current);
 void offscreen_switch_workspace(int32 workspace);
 

@@ -276,3 +276,34 @@ TEST(WindowFrame, QuitDeletesTheWindowAndItsViews)
 	ASSERT_TRUE(wait_for([&] { return deleted == 2; }));
 	EXPECT_TRUE(wait_for([&] { return be_app->CountWindows() == windowsBefore; }));
 }
+
+TEST(WindowFrame, CloseBoxAndActivationReachTheWindowAndItsViews)
+{
+	InterfaceTestApp app;
+	static std::atomic<int32> activations;
+	static std::atomic<bool> deleted;
+	activations = 0;
+	deleted = false;
+	class ActivationView : public BView {
+	public:
+		ActivationView() : BView(BRect(0, 0, 9, 9), "activation", B_FOLLOW_NONE, 0) {}
+		~ActivationView() override { deleted = true; }
+		void WindowActivated(bool active) override
+		{
+			if (active)
+				activations++;
+		}
+	};
+	BWindow* window = new BWindow(BRect(300, 300, 399, 399), "closing", B_TITLED_WINDOW, 0);
+	BView* view = new ActivationView;
+	window->AddChild(view);
+	window->Show();
+	ASSERT_TRUE(wait_for([&] { return activations == 1; }));
+	ASSERT_TRUE(window->Lock());
+	BPoint screen = view->ConvertToScreen(BPoint(2, 3));
+	window->Unlock();
+	EXPECT_EQ(screen, BPoint(302, 303));
+
+	offscreen_request_close(window);
+	EXPECT_TRUE(wait_for([&] { return deleted.load(); }));
+}

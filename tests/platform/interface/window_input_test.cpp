@@ -81,6 +81,15 @@ public:
 		_Log(B_KEY_UP, BPoint(), 0, std::string(bytes, numBytes));
 	}
 
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == B_MOUSE_WHEEL_CHANGED) {
+			_Log(message->what, BPoint());
+			return;
+		}
+		BView::MessageReceived(message);
+	}
+
 	bool maskOnDown = false;
 
 private:
@@ -362,4 +371,16 @@ TEST_F(InputTest, GetMouseReadsTheQueueOrTheCurrentState)
 	EXPECT_EQ(where, BPoint(10, 10));
 	EXPECT_EQ(buttons, 0u);
 	window->Unlock();
+}
+
+TEST_F(InputTest, WheelGoesToTheViewUnderThePointer)
+{
+	inject_mouse_moved(Screen(60, 30));
+	WaitForEvents(1);
+	inject_wheel(0, 2);
+	std::vector<Event> events = WaitForEvents(1);
+	ASSERT_EQ(events.size(), 1u);
+	EXPECT_EQ(events[0].view, "child");
+	EXPECT_EQ(events[0].what, B_MOUSE_WHEEL_CHANGED);
+	EXPECT_EQ(events[0].message.GetFloat("be:wheel_delta_y", 0), 2.0f);
 }
