@@ -44,6 +44,10 @@ public:
 	status_t GetAppInfo(app_info* info) const;
 	bool IsLaunching() const;
 
+	// Hides the pointer until the mouse next moves (defined by the interface
+	// kit, which owns the display).
+	void ObscureCursor();
+
 private:
 	BApplication(const BApplication&) = delete;
 	BApplication& operator=(const BApplication&) = delete;

@@ -1,0 +1,360 @@
+// Input dispatch of a window: from the display's raw events (window
+// coordinates) to the view hooks, in the Be order: target, its filters (which
+// may redirect or drop), then the hook of the final target.
+
+#include "interface/WindowDispatcher.h"
+
+#include <AppDefs.h>
+#include <Handler.h>
+#include <InterfaceDefs.h>
+#include <List.h>
+#include <Message.h>
+#include <MessageFilter.h>
+#include <View.h>
+#include <Window.h>
+
+#include <math.h>
+#include <string.h>
+
+#include "app/LooperPrivate.h"
+#include "interface/WindowPrivate.h"
+
+namespace BPrivate {
+
+// Two presses of the same buttons this close in time and place count as one
+// double click.
+static const bigtime_t kClickSpeed = 500000;
+static const float kClickSlop = 4.0f;
+// Filters redirecting to each other in a circle stop here.
+static const int32 kMaxRedirects = 32;
+
+static void set_point(BMessage* message, const char* name, BPoint point)
+{
+	if (message->ReplacePoint(name, point) != B_OK)
+		message->AddPoint(name, point);
+}
+
+static void set_int32(BMessage* message, const char* name, int32 value)
+{
+	if (message->ReplaceInt32(name, value) != B_OK)
+		message->AddInt32(name, value);
+}
+
+WindowDispatcher::WindowDispatcher(BWindow* window)
+    : fWindow(window), fLastMouseMoved(NULL), fMaskView(NULL), fMaskOptions(0),
+      fMaskViewHadPointer(false), fLastClickTime(0), fLastClickButtons(0), fClickCount(0)
+{
+}
+
+bool WindowDispatcher::DispatchInput(BMessage* message)
+{
+	BPoint where;
+	switch (message->what) {
+		case B_MOUSE_DOWN:
+		case B_MOUSE_UP:
+		case B_MOUSE_MOVED:
+			if (message->FindPoint("where", &where) != B_OK)
+				return true;
+			if (message->what == B_MOUSE_DOWN)
+				_MouseDown(message, where);
+			else if (message->what == B_MOUSE_UP)
+				_MouseUp(message, where);
+			else
+				_MouseMoved(message, where);
+			return true;
+		case B_MOUSE_WHEEL_CHANGED:
+			if (message->FindPoint("where", &where) != B_OK)
+				where = BPoint(-1, -1);
+			_Wheel(message, where);
+			return true;
+		case B_KEY_DOWN:
+		case B_KEY_UP:
+		case B_UNMAPPED_KEY_DOWN:
+		case B_UNMAPPED_KEY_UP:
+		case B_MODIFIERS_CHANGED:
+			_Key(message);
+			return true;
+		default:
+			return false;
+	}
+}
+
+BView* WindowDispatcher::ViewAt(BPoint where) const
+{
+	BView* view = fWindow->fTopView;
+	BPoint local = where;
+	for (;;) {
+		BView* hit = NULL;
+		// The last child is drawn last, so it is the one on top.
+		BView* child = view->fFirstChild;
+		while (child != NULL && child->fNextSibling != NULL)
+			child = child->fNextSibling;
+		for (; child != NULL; child = child->fPreviousSibling) {
+			if (child->fShowLevel <= 0 && child->fFrame.Contains(local)) {
+				hit = child;
+				break;
+			}
+		}
+		if (hit == NULL)
+			return view;
+		hit->ConvertFromParent(&local);
+		view = hit;
+	}
+}
+
+status_t WindowDispatcher::SetMouseEventMask(BView* view, uint32 mask, uint32 options)
+{
+	BMessage* current = fWindow->CurrentMessage();
+	if (current == NULL || current->what != B_MOUSE_DOWN)
+		return B_ERROR;
+	if ((mask & B_POINTER_EVENTS) != 0) {
+		fMaskView = view;
+		fMaskOptions = options;
+		fMaskViewHadPointer = true;
+		// The pointer's events keep coming here even outside the window.
+		WindowData* data = fWindow->fData;
+		if (!data->pointerGrabbed && data->surface != NULL &&
+		    display_backend()->GrabPointer(data->surface, false) == B_OK)
+			data->pointerGrabbed = true;
+	}
+	return B_OK;
+}
+
+void WindowDispatcher::_ReleaseMask()
+{
+	fMaskView = NULL;
+	WindowData* data = fWindow->fData;
+	if (data->pointerGrabbed) {
+		data->pointerGrabbed = false;
+		display_backend()->UngrabPointer();
+	}
+}
+
+void WindowDispatcher::ForgetView(BView* view)
+{
+	if (fLastMouseMoved == view)
+		fLastMouseMoved = NULL;
+	if (fMaskView == view)
+		_ReleaseMask();
+}
+
+// #pragma mark - mouse
+
+void WindowDispatcher::_MouseDown(BMessage* message, BPoint where)
+{
+	bigtime_t when = 0;
+	message->FindInt64("when", &when);
+	int32 buttons = 0;
+	message->FindInt32("buttons", &buttons);
+	if (!message->HasInt32("clicks")) {
+		BPoint delta = where - fLastClickWhere;
+		if (buttons == fLastClickButtons && when - fLastClickTime <= kClickSpeed &&
+		    fabsf(delta.x) <= kClickSlop && fabsf(delta.y) <= kClickSlop)
+			fClickCount++;
+		else
+			fClickCount = 1;
+		message->AddInt32("clicks", fClickCount);
+	}
+	fLastClickTime = when;
+	fLastClickWhere = where;
+	fLastClickButtons = buttons;
+
+	BView* view = fMaskView != NULL ? fMaskView : ViewAt(where);
+	BPoint viewWhere = where - view->_WindowOffset();
+	set_point(message, "where", viewWhere);
+	set_point(message, "be:view_where", viewWhere);
+
+	BHandler* target = view;
+	if (!_Filter(message, &target))
+		return;
+	_CallMouseHook(message, target);
+}
+
+void WindowDispatcher::_MouseUp(BMessage* message, BPoint where)
+{
+	BView* view = fMaskView != NULL ? fMaskView : ViewAt(where);
+	BPoint viewWhere = where - view->_WindowOffset();
+	set_point(message, "where", viewWhere);
+	set_point(message, "be:view_where", viewWhere);
+
+	BHandler* target = view;
+	if (_Filter(message, &target))
+		_CallMouseHook(message, target);
+
+	// The mask lasts until every button is up.
+	int32 buttons = 0;
+	message->FindInt32("buttons", &buttons);
+	if (buttons == 0 && fMaskView != NULL) {
+		BView* masked = fMaskView;
+		_ReleaseMask();
+		// The view under the pointer gets its entered transit with the next move.
+		fLastMouseMoved = ViewAt(where) == masked ? masked : NULL;
+	}
+}
+
+void WindowDispatcher::_MouseMoved(BMessage* message, BPoint where)
+{
+	if (fMaskView != NULL) {
+		BPoint local = where - fMaskView->_WindowOffset();
+		bool inside = fMaskView->Bounds().Contains(local);
+		uint32 transit;
+		if (inside)
+			transit = fMaskViewHadPointer ? B_INSIDE_VIEW : B_ENTERED_VIEW;
+		else
+			transit = fMaskViewHadPointer ? B_EXITED_VIEW : B_OUTSIDE_VIEW;
+		fMaskViewHadPointer = inside;
+		_SendMoved(fMaskView, message, where, transit);
+		return;
+	}
+
+	BView* view = ViewAt(where);
+	if (view == fLastMouseMoved) {
+		_SendMoved(view, message, where, B_INSIDE_VIEW);
+		return;
+	}
+	if (fLastMouseMoved != NULL) {
+		BView* previous = fLastMouseMoved;
+		fLastMouseMoved = NULL;
+		BMessage exited(*message);
+		_SendMoved(previous, &exited, where, B_EXITED_VIEW);
+		// The hook may have moved or removed views.
+		view = ViewAt(where);
+	}
+	fLastMouseMoved = view;
+	_SendMoved(view, message, where, B_ENTERED_VIEW);
+}
+
+void WindowDispatcher::_SendMoved(BView* view, BMessage* message, BPoint where, uint32 transit)
+{
+	set_point(message, "be:view_where", where - view->_WindowOffset());
+	set_int32(message, "be:transit", static_cast<int32>(transit));
+	BHandler* target = view;
+	if (_Filter(message, &target))
+		_CallMouseHook(message, target);
+}
+
+void WindowDispatcher::_Wheel(BMessage* message, BPoint where)
+{
+	BView* view;
+	if (where.x >= 0 && where.y >= 0)
+		view = ViewAt(where);
+	else if (fLastMouseMoved != NULL)
+		view = fLastMouseMoved;
+	else
+		view = fWindow->fTopView;
+	BHandler* target = view;
+	if (_Filter(message, &target))
+		target->MessageReceived(message);
+}
+
+void WindowDispatcher::_CallMouseHook(BMessage* message, BHandler* target)
+{
+	BView* view = dynamic_cast<BView*>(target);
+	if (view == NULL || view->Window() != fWindow) {
+		if (target != NULL)
+			target->MessageReceived(message);
+		return;
+	}
+	BPoint where;
+	if (message->FindPoint("be:view_where", &where) != B_OK)
+		message->FindPoint("where", &where);
+	switch (message->what) {
+		case B_MOUSE_DOWN:
+			view->MouseDown(where);
+			break;
+		case B_MOUSE_UP:
+			view->MouseUp(where);
+			break;
+		case B_MOUSE_MOVED: {
+			int32 transit = B_INSIDE_VIEW;
+			message->FindInt32("be:transit", &transit);
+			BMessage drag;
+			bool hasDrag = message->FindMessage("be:drag_message", &drag) == B_OK;
+			view->MouseMoved(where, static_cast<uint32>(transit), hasDrag ? &drag : NULL);
+			break;
+		}
+	}
+}
+
+// #pragma mark - keys
+
+void WindowDispatcher::_Key(BMessage* message)
+{
+	BView* focus = fWindow->fData->focus;
+	BHandler* target = focus != NULL ? focus : fWindow->fTopView;
+	if (!_Filter(message, &target))
+		return;
+
+	BView* view = dynamic_cast<BView*>(target);
+	const char* bytes = NULL;
+	if (view == NULL || view->Window() != fWindow ||
+	    (message->what != B_KEY_DOWN && message->what != B_KEY_UP) ||
+	    message->FindString("bytes", &bytes) != B_OK) {
+		target->MessageReceived(message);
+		return;
+	}
+	int32 length = static_cast<int32>(strlen(bytes));
+	if (message->what == B_KEY_DOWN)
+		view->KeyDown(bytes, length);
+	else
+		view->KeyUp(bytes, length);
+}
+
+// #pragma mark - filters
+
+static bool filter_applies(BMessageFilter* filter, BMessage* message)
+{
+	if (!filter->FiltersAnyCommand() && filter->Command() != message->what)
+		return false;
+	switch (filter->MessageDelivery()) {
+		case B_DROPPED_DELIVERY:
+			if (!message->WasDropped())
+				return false;
+			break;
+		case B_PROGRAMMED_DELIVERY:
+			if (message->WasDropped())
+				return false;
+			break;
+		default:
+			break;
+	}
+	switch (filter->MessageSource()) {
+		case B_REMOTE_SOURCE:
+			return message->IsSourceRemote();
+		case B_LOCAL_SOURCE:
+			return !message->IsSourceRemote();
+		default:
+			return true;
+	}
+}
+
+bool WindowDispatcher::_Filter(BMessage* message, BHandler** target)
+{
+	BHandler* handler = *target;
+	for (int32 round = 0; round < kMaxRedirects; round++) {
+		BHandler* next = handler;
+		BList* filters = handler->FilterList();
+		for (int32 i = 0; filters != NULL && i < filters->CountItems(); i++) {
+			BMessageFilter* filter = static_cast<BMessageFilter*>(filters->ItemAt(i));
+			if (filter == NULL || !filter_applies(filter, message))
+				continue;
+			filter_result result;
+			if (filter_hook hook = LooperAccess::Hook(filter))
+				result = hook(message, &next, filter);
+			else
+				result = filter->Filter(message, &next);
+			if (result == B_SKIP_MESSAGE)
+				return false;
+			// A filter may only redirect within this window.
+			if (next == NULL || next->Looper() != fWindow)
+				next = handler;
+		}
+		if (next == handler)
+			break;
+		handler = next;
+	}
+	*target = handler;
+	return true;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,142 @@
+// From the display's events to the Be messages a window handles. Input goes
+// to the window's top view in window coordinates; the window thread then
+// finds the view it is for (WindowDispatcher).
+
+#include "interface/WindowEventSink.h"
+
+#include <AppDefs.h>
+#include <Message.h>
+#include <Region.h>
+#include <string.h>
+
+namespace BPrivate {
+
+WindowEventSink::WindowEventSink() : fWorkspaces(NULL) {}
+
+void WindowEventSink::SetTargets(const BMessenger& window, const BMessenger& inputTarget,
+                                 const std::atomic<uint32>* workspaces)
+{
+	fWindow = window;
+	fInput = inputTarget;
+	fWorkspaces = workspaces;
+}
+
+void WindowEventSink::MouseEvent(const DisplayMouseEvent& event)
+{
+	uint32 what;
+	switch (event.type) {
+		case kMouseDown:
+			what = B_MOUSE_DOWN;
+			break;
+		case kMouseUp:
+			what = B_MOUSE_UP;
+			break;
+		default:
+			what = B_MOUSE_MOVED;
+			break;
+	}
+	BMessage message(what);
+	message.AddInt64("when", event.when);
+	message.AddPoint("where", event.where);
+	message.AddPoint("screen_where", event.screenWhere);
+	message.AddInt32("buttons", static_cast<int32>(event.buttons));
+	message.AddInt32("modifiers", static_cast<int32>(event.modifiers));
+	if (what == B_MOUSE_DOWN)
+		message.AddInt32("clicks", event.clicks > 0 ? event.clicks : 1);
+	fInput.SendMessage(&message);
+}
+
+void WindowEventSink::WheelEvent(const DisplayWheelEvent& event)
+{
+	BMessage message(B_MOUSE_WHEEL_CHANGED);
+	message.AddInt64("when", event.when);
+	message.AddPoint("where", event.where);
+	message.AddFloat("be:wheel_delta_x", event.deltaX);
+	message.AddFloat("be:wheel_delta_y", event.deltaY);
+	message.AddInt32("modifiers", static_cast<int32>(event.modifiers));
+	fInput.SendMessage(&message);
+}
+
+void WindowEventSink::KeyEvent(const DisplayKeyEvent& event)
+{
+	BMessage message(event.down ? B_KEY_DOWN : B_KEY_UP);
+	message.AddInt64("when", event.when);
+	message.AddInt32("key", event.key);
+	message.AddInt32("modifiers", static_cast<int32>(event.modifiers));
+	// The backend's buffer is NUL-terminated within its size; never trust
+	// more than that.
+	size_t length = strnlen(event.bytes, sizeof(event.bytes) - 1);
+	char bytes[sizeof(event.bytes)];
+	memcpy(bytes, event.bytes, length);
+	bytes[length] = '\0';
+	for (size_t i = 0; i < length; i++)
+		message.AddInt8("byte", static_cast<int8>(bytes[i]));
+	message.AddString("bytes", bytes);
+	message.AddInt32("raw_char", event.rawChar);
+	if (event.repeat)
+		message.AddInt32("be:key_repeat", 1);
+	fInput.SendMessage(&message);
+}
+
+void WindowEventSink::FrameChanged(BRect frame, bool moved, bool resized)
+{
+	bigtime_t now = system_time();
+	if (moved) {
+		BMessage message(B_WINDOW_MOVED);
+		message.AddInt64("when", now);
+		message.AddPoint("where", frame.LeftTop());
+		fWindow.SendMessage(&message);
+	}
+	if (resized) {
+		BMessage message(B_WINDOW_RESIZED);
+		message.AddInt64("when", now);
+		message.AddInt32("width", static_cast<int32>(frame.Width()));
+		message.AddInt32("height", static_cast<int32>(frame.Height()));
+		fWindow.SendMessage(&message);
+	}
+}
+
+void WindowEventSink::ActivationChanged(bool active)
+{
+	BMessage message(B_WINDOW_ACTIVATED);
+	message.AddInt64("when", system_time());
+	message.AddBool("active", active);
+	fWindow.SendMessage(&message);
+}
+
+void WindowEventSink::CloseRequested()
+{
+	fWindow.SendMessage(B_QUIT_REQUESTED);
+}
+
+void WindowEventSink::Exposed(const BRegion& region)
+{
+	BMessage message(kMsgWindowExposed);
+	for (int32 i = 0; i < region.CountRects(); i++)
+		message.AddRect("rect", region.RectAt(i));
+	fWindow.SendMessage(&message);
+}
+
+// Every window on the workspace left and on the one entered hears of it; a
+// window on both hears twice.
+void WindowEventSink::WorkspaceChanged(int32 previous, int32 current)
+{
+	uint32 workspaces = fWorkspaces != NULL ? fWorkspaces->load() : 0;
+	bigtime_t now = system_time();
+	const struct {
+		int32 workspace;
+		bool active;
+	} changes[] = {{previous, false}, {current, true}};
+	for (const auto& change : changes) {
+		if (change.workspace < 0 || change.workspace >= 32 ||
+		    (workspaces & (1u << change.workspace)) == 0)
+			continue;
+		BMessage message(B_WORKSPACE_ACTIVATED);
+		message.AddInt64("when", now);
+		message.AddInt32("workspace", change.workspace);
+		message.AddBool("active", change.active);
+		fWindow.SendMessage(&message);
+	}
+}
+
+} // namespace BPrivate
