@@ -1,6 +1,58 @@
 #!/usr/bin/env bash
-# Runs the main job from an existing release build.
+# Runs the main job from an existing release build: on the user's display when
+# there is one; otherwise on a private Xvfb with a window manager, saving a
+# screenshot to build/main-job.png and ending after a few seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/release/bin"
-exec "$bin/platform-demo" "$@"
+main=("$bin/platform-demo" "$@")
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "${main[@]}"
+fi
+
+shot="$root/build/main-job.png"
+display=""
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+    display=":$n"
+    break
+  fi
+done
+[ -n "$display" ] || { echo "run-main: no free display number" >&2; exit 1; }
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || { echo "run-main: Xvfb did not start" >&2; exit 1; }
+openbox >/dev/null 2>&1 &
+pids+=($!)
+
+"${main[@]}" &
+app=$!
+pids+=($app)
+# Wait for the window to be mapped and drawn, then take the screenshot.
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --pid "$app" >/dev/null 2>&1 && break
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+sleep "${PL_MAIN_JOB_SECONDS:-2}"
+if ! kill -0 "$app" 2>/dev/null; then
+  wait "$app" && status=0 || status=$?
+  echo "run-main: the program ended early (status $status)" >&2
+  exit 1
+fi
+import -window root "$shot"
+echo "run-main: screenshot saved to $shot"
