@@ -57,6 +57,32 @@ bool claimed_by_another_translator(GdkPixbufLoader* loader)
 	return claimed;
 }
 
+// gdk-pixbuf's BMP loader grows its header buffer to whatever size the info
+// header claims (up to 4 GiB) before it looks at anything else, so a hostile
+// header is refused here: the Windows and OS/2 headers come in these sizes only.
+bool bmp_header_is_sane(const uint8* data, size_t length)
+{
+	if (length < 2 || data[0] != 'B' || data[1] != 'M')
+		return true;
+	if (length < 18)
+		return false;
+	uint32 infoSize = uint32(data[14]) | uint32(data[15]) << 8 | uint32(data[16]) << 16
+		| uint32(data[17]) << 24;
+	switch (infoSize) {
+		case 12:
+		case 16:
+		case 40:
+		case 52:
+		case 56:
+		case 64:
+		case 108:
+		case 124:
+			return true;
+		default:
+			return false;
+	}
+}
+
 int embedded_orientation(GdkPixbuf* pixbuf)
 {
 	const gchar* option = gdk_pixbuf_get_option(pixbuf, "orientation");
@@ -98,12 +124,14 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 	if (!chunk)
 		return B_NO_MEMORY;
 	StreamReader reader(stream, start);
-	for (;;) {
+	for (bool first = true;; first = false) {
 		ssize_t length = reader.Read(chunk.get(), kChunkSize);
 		if (length < 0)
 			return status_t(length);
 		if (length == 0)
 			break;
+		if (first && !bmp_header_is_sane(chunk.get(), size_t(length)))
+			return B_BAD_DATA;
 		if (!gdk_pixbuf_loader_write(holder.loader, chunk.get(), size_t(length), NULL))
 			return state.tooLarge ? B_NO_MEMORY : B_BAD_DATA;
 		if (state.tooLarge)

@@ -4,7 +4,7 @@
 #include <Message.h>
 
 namespace BPrivate {
-class MessageQueueState;
+struct MessageQueueState;
 }
 
 // A looper's FIFO of messages waiting for dispatch. Every call locks the

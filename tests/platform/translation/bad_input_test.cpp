@@ -178,3 +178,19 @@ TEST(BadInput, ZeroSizedPicturesGiveNull)
 	}
 	EXPECT_EQ(decode(jpeg), nullptr);
 }
+
+// gdk-pixbuf's BMP loader would grow its buffer to a claimed header size of
+// nearly 4 GiB before failing; such a header must be refused up front.
+TEST(BadInput, BmpClaimingAHugeInfoHeaderGivesNull)
+{
+	std::vector<uint8> bmp = read_sample("quadrants.bmp");
+	ASSERT_GT(bmp.size(), 18u);
+	std::vector<uint8> hostile = bmp;
+	hostile[14] = 0x7c;
+	hostile[15] = 0x00;
+	hostile[16] = 0x00;
+	hostile[17] = 0xff;
+	EXPECT_EQ(decode(hostile), nullptr);
+
+	EXPECT_NE(decode(bmp), nullptr);
+}
