@@ -243,6 +243,8 @@ void BLooper::_Loop()
 			continue;
 		}
 		record->lock->Acquire(B_INFINITE_TIMEOUT);
+		// What was posted while the lock was held elsewhere is backlog too.
+		record->DrainInto(fQueue);
 		_DispatchOne(message);
 		if (fTerminating)
 			return;
