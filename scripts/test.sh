@@ -47,13 +47,13 @@ for fuzzer in build/fuzz/bin/fuzz_*; do
   [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   corpus="build/fuzz/corpus/$name"
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" build/fuzz/artifacts
   seeds=()
   [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
   log="build/fuzz/$name.log"
   echo "=== fuzz: $name for ${fuzz_seconds}s"
   if ! "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
-      -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1; then
+      -artifact_prefix="build/fuzz/artifacts/$name-" -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "=== fuzz: $name FAILED"
     exit 1

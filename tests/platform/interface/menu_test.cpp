@@ -5,6 +5,7 @@
 #include <Looper.h>
 #include <Menu.h>
 #include <MenuItem.h>
+#include <PopUpMenu.h>
 #include <Message.h>
 
 #include <condition_variable>
@@ -411,4 +412,36 @@ TEST(Menu, DynamicItemsAreAskedForUntilTheMenuIsSatisfiedOrAbandoned)
 	int rounds = 0;
 	EXPECT_FALSE(BPrivate::MenuAccess::AddDynamicItems(&menu, [&] { return ++rounds < 2; }));
 	EXPECT_EQ(menu.stages, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(PopUpMenu, ModesFollowTheConstructorAndSurviveArchiving)
+{
+	BPopUpMenu plain(NULL, false, false);
+	EXPECT_FALSE(plain.IsRadioMode());
+	EXPECT_FALSE(plain.IsLabelFromMarked());
+
+	BPopUpMenu field("field");
+	EXPECT_TRUE(field.IsRadioMode()) << "a pop-up starts in radio mode";
+	EXPECT_TRUE(field.IsLabelFromMarked());
+
+	// Asking for the label from the marked item forces radio mode whatever
+	// the radio flag says.
+	BPopUpMenu forced("forced", false, true);
+	EXPECT_TRUE(forced.IsRadioMode());
+
+	plain.AddItem(new BMenuItem("About", new BMessage('_ABR')));
+	plain.SetAsyncAutoDestruct(true);
+	BMessage archive;
+	ASSERT_EQ(plain.Archive(&archive), B_OK);
+	EXPECT_STREQ(archive.GetString("class"), "BPopUpMenu");
+	auto* copy = dynamic_cast<BPopUpMenu*>(instantiate_object(&archive));
+	ASSERT_NE(copy, nullptr);
+	EXPECT_FALSE(copy->IsRadioMode());
+	EXPECT_TRUE(copy->AsyncAutoDestruct());
+	ASSERT_EQ(copy->CountItems(), 1);
+	EXPECT_STREQ(copy->ItemAt(0)->Label(), "About");
+	delete copy;
+
+	archive.ReplaceString("class", "BMenu");
+	EXPECT_EQ(BPopUpMenu::Instantiate(&archive), nullptr) << "refused by class name";
 }
