@@ -368,4 +368,19 @@ void bitmap_bits_changed(const BBitmap* bitmap)
 	BitmapCache::Forget(bitmap);
 }
 
+void bitmap_bits_changed_at(const void* bits)
+{
+	std::vector<std::shared_ptr<Entry>> forgotten; // released outside the lock
+	std::lock_guard<std::mutex> lock(sCacheLock);
+	for (auto it = sEntries.begin(); it != sEntries.end();) {
+		if (it->second->bits != bits) {
+			++it;
+			continue;
+		}
+		sCachedBytes -= it->second->bytes;
+		forgotten.push_back(std::move(it->second));
+		it = sEntries.erase(it);
+	}
+}
+
 } // namespace BPrivate

@@ -49,6 +49,9 @@ public:
 
 // See BitmapCache: the pixels of |bitmap| may have changed.
 void bitmap_bits_changed(const BBitmap* bitmap);
+// The same for a writer that knows only where the pixels are, such as a
+// decoder handed a bitmap's Bits(): every bitmap whose pixels start at |bits|.
+void bitmap_bits_changed_at(const void* bits);
 
 } // namespace BPrivate
 

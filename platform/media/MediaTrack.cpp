@@ -7,6 +7,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "interface/BitmapCache.h"
 #include "kernel/ThreadPrivate.h"
 #include "media/Demuxer.h"
 #include "media/MediaSource.h"
@@ -171,6 +172,9 @@ status_t BMediaTrack::ReadFrames(void* buffer, int64* frameCount, media_header* 
 		return status;
 	status = fDecoder->Convert(frame, static_cast<uint8*>(buffer), fBytesPerRow,
 	                           fOrientation == B_VIDEO_BOTTOM_LEFT_RIGHT);
+	// The buffer is usually a BBitmap's pixels: reductions of the previous
+	// frame that the painter keeps for it are stale now.
+	BPrivate::bitmap_bits_changed_at(buffer);
 	if (status != B_OK)
 		return status;
 
