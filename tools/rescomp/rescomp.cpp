@@ -18,8 +18,12 @@
 #include <string>
 #include <vector>
 
+#include <Bitmap.h>
+#include <GraphicsDefs.h>
 #include <Message.h>
+#include <TranslationUtils.h>
 
+#include "SystemPalette.h"
 #include "storage/ResourceFormat.h"
 
 namespace {
@@ -205,6 +209,16 @@ public:
 			} else if (word == "system_version") {
 				fVersions[1] = _Version();
 				fHaveVersion[1] = true;
+			} else if (word == "large_icon") {
+				std::string file = _Strings();
+				_Expect(";");
+				_Add(keyword, 'ICON', 101, "BEOS:L:STD_ICON",
+				     _ColorMappedIcon(keyword.line, file, 32));
+			} else if (word == "mini_icon") {
+				std::string file = _Strings();
+				_Expect(";");
+				_Add(keyword, 'MICN', 101, "BEOS:M:STD_ICON",
+				     _ColorMappedIcon(keyword.line, file, 16));
 			} else if (word == "vector_icon") {
 				std::string file = _Strings();
 				_Expect(";");
@@ -350,7 +364,7 @@ private:
 
 	std::string _ReadFile(int line, const std::string& relative)
 	{
-		std::string path = relative[0] == '/' ? relative : fBase + "/" + relative;
+		std::string path = _Path(relative);
 		std::ifstream in(path, std::ios::binary);
 		if (!in)
 			throw Failure(line, "cannot read '" + path + "'");
@@ -358,6 +372,61 @@ private:
 		contents << in.rdbuf();
 		fDependencies.push_back(path);
 		return contents.str();
+	}
+
+	std::string _Path(const std::string& relative) const
+	{
+		return relative[0] == '/' ? relative : fBase + "/" + relative;
+	}
+
+	// A picture file of exactly size x size pixels, mapped to the Be system
+	// palette: row after row, one index per pixel, no padding. A pixel that is
+	// more than half transparent becomes the transparent index.
+	std::string _ColorMappedIcon(int line, const std::string& relative, int size)
+	{
+		std::string path = _Path(relative);
+		std::unique_ptr<BBitmap> picture(BTranslationUtils::GetBitmapFile(path.c_str()));
+		if (!picture)
+			throw Failure(line, "cannot decode '" + path + "'");
+		BRect bounds = picture->Bounds();
+		if (int(bounds.Width()) + 1 != size || int(bounds.Height()) + 1 != size) {
+			throw Failure(line, "'" + path + "' must be " + std::to_string(size) + " x " +
+			                        std::to_string(size) + " pixels");
+		}
+		bool hasAlpha = picture->ColorSpace() == B_RGBA32;
+		const uint8_t* bits = (const uint8_t*) picture->Bits();
+		std::string data(size_t(size * size), '\0');
+		for (int y = 0; y < size; y++) {
+			const uint8_t* pixel = bits + size_t(y) * picture->BytesPerRow();
+			for (int x = 0; x < size; x++, pixel += 4) {
+				uint8_t index = kTransparentIndex;
+				if (!hasAlpha || pixel[3] >= 128)
+					index = _NearestColor(pixel[2], pixel[1], pixel[0]);
+				data[size_t(y * size + x)] = char(index);
+			}
+		}
+		fDependencies.push_back(path);
+		return data;
+	}
+
+	static uint8_t _NearestColor(int red, int green, int blue)
+	{
+		uint8_t nearest = 0;
+		int nearestDistance = 0x7fffffff;
+		for (int i = 0; i < kSystemPaletteSize; i++) {
+			if (i == kTransparentIndex)
+				continue;
+			int dr = red - int(kSystemPalette[i] >> 16);
+			int dg = green - int((kSystemPalette[i] >> 8) & 0xff);
+			int db = blue - int(kSystemPalette[i] & 0xff);
+			// The eye tells greens apart best and blues least.
+			int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+			if (distance < nearestDistance) {
+				nearest = uint8_t(i);
+				nearestDistance = distance;
+			}
+		}
+		return nearest;
 	}
 
 	void _Add(const Token& keyword, uint32_t type, int32_t id, const char* name, std::string data)
