@@ -1,5 +1,6 @@
 #include <InterfaceDefs.h>
 
+#include "display/ClickCounter.h"
 #include "display/DisplayBackend.h"
 
 using BPrivate::display_backend;
@@ -114,6 +115,14 @@ status_t get_mouse(BPoint* screenWhere, uint32* buttons)
 	if (backend == NULL)
 		return B_ERROR;
 	backend->GetPointer(screenWhere, buttons, NULL);
+	return B_OK;
+}
+
+status_t get_click_speed(bigtime_t* speed)
+{
+	if (speed == NULL)
+		return B_BAD_VALUE;
+	*speed = BPrivate::ClickCounter::kInterval;
 	return B_OK;
 }
 

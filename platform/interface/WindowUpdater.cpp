@@ -11,9 +11,26 @@
 
 namespace BPrivate {
 
+// A shown view hides what lies beneath it unless it lets it show through.
+bool WindowUpdater::_CoversBeneath(const BView* view)
+{
+	return view->fShowLevel <= 0 && (view->Flags() & B_TRANSPARENT_BACKGROUND) == 0;
+}
+
+// The next view after |view| in drawing order (parents before children,
+// earlier siblings first), skipping |view|'s children when |skipChildren|.
+BView* WindowUpdater::_NextInDrawingOrder(BView* view, bool skipChildren)
+{
+	if (!skipChildren && view->fFirstChild != NULL)
+		return view->fFirstChild;
+	while (view != NULL && view->fNextSibling == NULL)
+		view = view->fParent;
+	return view != NULL ? view->fNextSibling : NULL;
+}
+
 WindowUpdater::WindowUpdater(BWindow* window)
     : fWindow(window), fPainter(new Painter), fUpdatePending(false), fInUpdate(false),
-      fTransactionDepth(0)
+      fTransactionDepth(0), fDrawingView(NULL)
 {
 }
 
@@ -125,7 +142,7 @@ void WindowUpdater::GetVisibleRegion(const BView* view, BRegion* region)
 		// Later siblings are drawn over this one.
 		for (const BView* sibling = v->fNextSibling; sibling != NULL;
 		     sibling = sibling->fNextSibling) {
-			if (sibling->fShowLevel <= 0)
+			if (_CoversBeneath(sibling))
 				region->Exclude(sibling->fFrame.OffsetByCopy(parentOffset));
 		}
 	}
@@ -133,7 +150,7 @@ void WindowUpdater::GetVisibleRegion(const BView* view, BRegion* region)
 	if ((view->Flags() & B_DRAW_ON_CHILDREN) == 0) {
 		BPoint offset = view->_WindowOffset();
 		for (const BView* child = view->fFirstChild; child != NULL; child = child->fNextSibling) {
-			if (child->fShowLevel <= 0)
+			if (_CoversBeneath(child))
 				region->Exclude(child->fFrame.OffsetByCopy(offset));
 		}
 	}
@@ -167,6 +184,7 @@ Painter* WindowUpdater::BeginDrawing(const BView* view)
 	if (fClip.CountRects() == 0)
 		return NULL;
 	fOrigin = view->_WindowOffset();
+	fDrawingView = view;
 	fPainter->SetOrigin(fOrigin);
 	fPainter->SetDrawingMode(view->fState->mode);
 	fPainter->SetClipping(&fClip);
@@ -184,10 +202,34 @@ void WindowUpdater::EndDrawing(BRect touched)
 	// An update presents its whole region when it ends.
 	if (fInUpdate)
 		return;
+	_RedrawSeeThroughViews(fDrawingView, changed);
 	fUnpresented.Include(&changed);
 	if (fTransactionDepth == 0) {
 		_Present(fUnpresented);
 		fUnpresented.MakeEmpty();
+	}
+}
+
+// Drawing outside an update goes under the views that let it show through
+// (a dragger's handle over a playing video): they are drawn again on top, in
+// their drawing order, as a small update of the changed pixels.
+void WindowUpdater::_RedrawSeeThroughViews(const BView* drawn, const BRegion& changed)
+{
+	if (drawn == NULL)
+		return;
+	BView* view = _NextInDrawingOrder(const_cast<BView*>(drawn), false);
+	while (view != NULL) {
+		bool seeThrough = view->fShowLevel <= 0 &&
+		                  (view->Flags() & B_TRANSPARENT_BACKGROUND) != 0 &&
+		                  changed.Intersects(view->Bounds().OffsetByCopy(view->_WindowOffset()));
+		if (seeThrough) {
+			fInUpdate = true;
+			fUpdateRegion = changed;
+			_DrawView(view, changed);
+			fInUpdate = false;
+			fUpdateRegion.MakeEmpty();
+		}
+		view = _NextInDrawingOrder(view, seeThrough || view->fShowLevel > 0);
 	}
 }
 

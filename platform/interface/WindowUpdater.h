@@ -55,6 +55,9 @@ public:
 private:
 	void _DrawView(BView* view, const BRegion& region);
 	void _Present(const BRegion& region);
+	void _RedrawSeeThroughViews(const BView* drawn, const BRegion& changed);
+	static bool _CoversBeneath(const BView* view);
+	static BView* _NextInDrawingOrder(BView* view, bool skipChildren);
 	bool _CanShow() const;
 
 	BWindow* fWindow;
@@ -64,9 +67,10 @@ private:
 	bool fInUpdate;
 	BRegion fUpdateRegion; // what the running update repaints
 	int32 fTransactionDepth;
-	BRegion fUnpresented; // drawn but not yet shown
-	BRegion fClip;        // of the drawing in progress
-	BPoint fOrigin;       // of the view drawing, in the window
+	BRegion fUnpresented;      // drawn but not yet shown
+	BRegion fClip;             // of the drawing in progress
+	BPoint fOrigin;            // of the view drawing, in the window
+	const BView* fDrawingView; // the view drawing outside an update, or NULL
 };
 
 } // namespace BPrivate

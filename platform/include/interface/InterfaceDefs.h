@@ -134,6 +134,9 @@ uint32 modifiers();
 void set_mouse_position(int32 x, int32 y);
 // The pointer's screen position and the buttons held now.
 status_t get_mouse(BPoint* screenWhere, uint32* buttons);
+// The longest time between the presses of a double click, in microseconds:
+// the interval the platform counts "clicks" by.
+status_t get_click_speed(bigtime_t* speed);
 // True when the user's focus policy is focus-follows-mouse. X gives no
 // portable answer: PL_FOCUS_FOLLOWS_MOUSE=1 in the environment says so.
 bool focus_follows_mouse();

@@ -76,6 +76,10 @@ const uint32 B_FRAME_EVENTS = 0x04000000UL;
 const uint32 B_NAVIGABLE = 0x02000000UL;
 const uint32 B_SUBPIXEL_PRECISE = 0x01000000UL;
 const uint32 B_DRAW_ON_CHILDREN = 0x00800000UL;
+// [Haiku] The view paints only part of its frame: what lies beneath it (its
+// parent, the siblings before it) stays visible and is drawn first. Combine
+// with a B_TRANSPARENT_COLOR view colour.
+const uint32 B_TRANSPARENT_BACKGROUND = 0x00040000UL;
 
 #define _VIEW_FLAGS_MASK_ 0xffff0000UL
 
@@ -167,6 +171,13 @@ public:
 	bool IsFocus() const;
 	status_t SetMouseEventMask(uint32 mask, uint32 options = 0);
 	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);
+	// Only while a mouse button is down. The message is copied; the bitmap
+	// belongs to the drag from then on. The drop's reply goes to |replyTo|
+	// (default: this view).
+	void DragMessage(BMessage* message, BRect dragRect, BHandler* replyTo = NULL);
+	void DragMessage(BMessage* message, BBitmap* image, BPoint offset, BHandler* replyTo = NULL);
+	void DragMessage(BMessage* message, BBitmap* image, drawing_mode dragMode, BPoint offset,
+	                 BHandler* replyTo = NULL);
 
 	// Updates and clipping.
 	void Invalidate();
