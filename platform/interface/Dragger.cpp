@@ -92,9 +92,10 @@ bool BDragger::AreDraggersDrawn()
 
 // #pragma mark - the handle's picture
 
-// A striped grip in the lower right triangle of the 8 x 8 frame, dark edged so
-// that it shows on light and dark pictures alike; the upper left triangle is
-// left clear so the target shows through. B_RGBA32, not premultiplied.
+// A grip in the lower right triangle of the 8 x 8 frame: light, dark edged
+// and crossed by a dark line, so that it shows on light and dark pictures
+// alike; the upper left triangle is left clear so the target shows through. B_RGBA32, not
+// premultiplied.
 static BBitmap* make_handle_bitmap()
 {
 	BBitmap* bitmap = new BBitmap(BRect(0, 0, kHandleSize - 1, kHandleSize - 1), B_RGBA32);
@@ -114,7 +115,7 @@ static BBitmap* make_handle_bitmap()
 			if (diagonal >= kHandleSize - 1) {
 				bool edge =
 				    diagonal == kHandleSize - 1 || x == kHandleSize - 1 || y == kHandleSize - 1;
-				color = edge || diagonal % 2 == 1 ? dark : light;
+				color = edge || diagonal % 3 == 1 ? dark : light;
 			}
 			memcpy(row + x * 4, color, 4);
 		}

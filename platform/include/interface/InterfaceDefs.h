@@ -103,6 +103,10 @@ enum color_which {
 	B_WINDOW_INACTIVE_TEXT_COLOR = 24
 };
 
+// How BAlert sizes its buttons: each at least the usual width, all as wide
+// as the widest, or each as wide as its own label.
+enum button_width { B_WIDTH_AS_USUAL, B_WIDTH_FROM_WIDEST, B_WIDTH_FROM_LABEL };
+
 // Unknown colours are black.
 rgb_color ui_color(color_which which);
 
