@@ -7,6 +7,7 @@
 
 #include "interface/BitmapCache.h"
 #include "interface/BitmapPrivate.h"
+#include "interface/SystemPalette.h"
 
 namespace {
 
@@ -15,10 +16,6 @@ namespace {
 // mapped on a 2 MiB boundary and offered to transparent huge pages, so a
 // 96 MB bitmap takes ~50 faults instead of ~24000.
 constexpr size_t kHugePageSize = size_t(2) << 20;
-
-// The colour index of white in the Be system palette (255 is the transparent
-// magic index).
-constexpr uint8 kCmap8White = 65;
 
 uint8* map_huge(size_t length, size_t* mappedLength)
 {
@@ -198,7 +195,7 @@ void BBitmap::_Init(BRect bounds, uint32 flags, color_space colorSpace, int32 by
 	fInitStatus = B_OK;
 
 	if ((flags & B_BITMAP_CLEAR_TO_WHITE) != 0)
-		memset(fBits, colorSpace == B_CMAP8 ? kCmap8White : 0xff, fBitsLength);
+		memset(fBits, colorSpace == B_CMAP8 ? BPrivate::kWhiteIndex : 0xff, fBitsLength);
 }
 
 void BBitmap::_Free()

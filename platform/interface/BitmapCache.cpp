@@ -1,5 +1,7 @@
 #include "interface/BitmapCache.h"
 
+#include "interface/SystemPalette.h"
+
 #include <mutex>
 #include <new>
 #include <string.h>
@@ -65,6 +67,18 @@ pixman_format_code_t direct_format(const BBitmap* bitmap)
 	}
 }
 
+// True when some pixel of a B_CMAP8 bitmap is B_TRANSPARENT_MAGIC_CMAP8.
+bool has_transparent_index(const BBitmap* bitmap)
+{
+	const uint8* bits = static_cast<const uint8*>(bitmap->Bits());
+	int32 width = bitmap_width(bitmap);
+	for (int32 y = 0; y < bitmap_height(bitmap); y++) {
+		if (memchr(bits + int64(y) * bitmap->BytesPerRow(), kTransparentIndex, width) != NULL)
+			return true;
+	}
+	return false;
+}
+
 inline uint32 premultiply(uint32 blue, uint32 green, uint32 red, uint32 alpha)
 {
 	if (alpha == 255)
@@ -103,9 +117,11 @@ status_t convert(const BBitmap* bitmap, std::shared_ptr<SourceLevel>* result)
 	const uint8* bits = static_cast<const uint8*>(bitmap->Bits());
 	int32 bytesPerRow = bitmap->BytesPerRow();
 	color_space space = bitmap->ColorSpace();
-	bool alpha = space == B_RGBA32 || space == B_RGBA32_BIG;
+	bool alpha = space == B_RGBA32 || space == B_RGBA32_BIG ||
+	             (space == B_CMAP8 && has_transparent_index(bitmap));
 	pixman_format_code_t direct = direct_format(bitmap);
-	if (!alpha && direct == 0 && space != B_GRAY8 && space != B_RGB24 && space != B_RGB32)
+	if (!alpha && direct == 0 && space != B_GRAY8 && space != B_RGB24 && space != B_RGB32 &&
+	    space != B_CMAP8)
 		return B_BAD_VALUE;
 
 	std::shared_ptr<SourceLevel> level =
@@ -157,6 +173,11 @@ status_t convert(const BBitmap* bitmap, std::shared_ptr<SourceLevel>* result)
 			case B_GRAY8:
 				for (int32 x = 0; x < width; x++)
 					out[x] = 0xff000000 | uint32(in[x]) * 0x010101;
+				break;
+			case B_CMAP8: // indices into the system palette; the magic one is no pixel
+				for (int32 x = 0; x < width; x++) {
+					out[x] = in[x] == kTransparentIndex ? 0 : 0xff000000 | kSystemPalette[in[x]];
+				}
 				break;
 			default:
 				return B_BAD_VALUE;

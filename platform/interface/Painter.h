@@ -60,8 +60,9 @@ public:
 	// neighbour (crisp pixels) unless |smoothMagnify|; reduction samples
 	// bilinearly from the smallest pyramid level still at least the
 	// destination's size. B_RGBA32 composites over what is there; B_RGB32,
-	// B_RGB24, B_RGB16, B_RGB15, B_RGB32_BIG, B_RGBA32_BIG and B_GRAY8 are
-	// drawn; other colour spaces return B_BAD_VALUE.
+	// B_RGB24, B_RGB16, B_RGB15, B_RGB32_BIG, B_RGBA32_BIG, B_GRAY8 and B_CMAP8
+	// (through the Be system palette, B_TRANSPARENT_MAGIC_CMAP8 not drawn in
+	// any mode) are drawn; other colour spaces return B_BAD_VALUE.
 	status_t DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination,
 	                    bool smoothMagnify = false);
 

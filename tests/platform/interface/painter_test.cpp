@@ -320,9 +320,45 @@ TEST(Painter, OtherColourSpaces)
 	EXPECT_EQ(canvas.At(0, 0), 0x302010u);
 	EXPECT_EQ(canvas.At(1, 0), 0x605040u);
 
-	BBitmap cmap(BRect(0, 0, 1, 0), B_CMAP8);
-	EXPECT_EQ(canvas.painter.DrawBitmap(&cmap, cmap.Bounds(), BRect(0, 0, 1, 0)), B_BAD_VALUE);
 	EXPECT_EQ(canvas.painter.DrawBitmap(NULL, BRect(0, 0, 1, 0), BRect(0, 0, 1, 0)), B_BAD_VALUE);
+}
+
+// Colour-mapped bitmaps (the classic icons) go through the Be system palette;
+// the magic index B_TRANSPARENT_MAGIC_CMAP8 leaves what is beneath.
+TEST(Painter, Cmap8ThroughTheSystemPalette)
+{
+	BBitmap icon(BRect(0, 0, 5, 0), B_CMAP8);
+	// Black, a grey, white, the first blue, the first red, the magic index.
+	const uint8 indices[6] = {0, 16, 63, 32, 42, B_TRANSPARENT_MAGIC_CMAP8};
+	memcpy(icon.Bits(), indices, sizeof(indices));
+	Canvas canvas(12, 2);
+	canvas.painter.FillRect(BRect(0, 0, 11, 1), kGreen);
+	ASSERT_EQ(canvas.painter.DrawBitmap(&icon, icon.Bounds(), BRect(0, 0, 5, 0)), B_OK);
+	EXPECT_EQ(canvas.At(0, 0), 0x000000u);
+	EXPECT_EQ(canvas.At(1, 0), 0x808080u);
+	EXPECT_EQ(canvas.At(2, 0), 0xffffffu);
+	EXPECT_EQ(canvas.At(3, 0), 0x0000ffu);
+	EXPECT_EQ(canvas.At(4, 0), 0xff0000u);
+	EXPECT_EQ(canvas.At(5, 0), rgb(kGreen));
+
+	// Magnified twice: every pixel a 2 x 2 block, the hole too.
+	ASSERT_EQ(canvas.painter.DrawBitmap(&icon, icon.Bounds(), BRect(0, 0, 11, 1)), B_OK);
+	EXPECT_EQ(canvas.At(5, 1), 0xffffffu);
+	EXPECT_EQ(canvas.At(9, 1), 0xff0000u);
+	EXPECT_EQ(canvas.At(10, 0), rgb(kGreen));
+	EXPECT_EQ(canvas.At(11, 1), rgb(kGreen));
+
+	// Without the magic index the bitmap is opaque through and through.
+	BBitmap solid(BRect(0, 0, 1, 1), B_CMAP8);
+	memset(solid.Bits(), 32, solid.BitsLength());
+	ASSERT_EQ(canvas.painter.DrawBitmap(&solid, solid.Bounds(), BRect(0, 0, 1, 1)), B_OK);
+	EXPECT_EQ(canvas.At(1, 1), 0x0000ffu);
+
+	// Cleared to white means the palette's white.
+	BBitmap cleared(BRect(0, 0, 3, 3), B_BITMAP_CLEAR_TO_WHITE, B_CMAP8);
+	ASSERT_EQ(cleared.InitCheck(), B_OK);
+	ASSERT_EQ(canvas.painter.DrawBitmap(&cleared, cleared.Bounds(), BRect(0, 0, 3, 1)), B_OK);
+	EXPECT_EQ(canvas.At(3, 1), 0xffffffu);
 }
 
 TEST(Painter, ChangedBitsAreRedrawnAfterTheHook)
