@@ -67,6 +67,8 @@ protected:
 		return magnification;
 	}
 
+	// First in, last out: deleting the application quits its windows.
+	InterfaceTestApp app;
 	BWindow* host = NULL;
 	PLImageView* replicant = NULL;
 };
@@ -75,7 +77,6 @@ protected:
 
 TEST_F(ReplicantStateTest, ClickingActivatesAndFocusesThenKeysZoomInsideTheFrame)
 {
-	InterfaceTestApp app;
 	BMessage archive = archive_of(sample_path("quadrants.png"));
 	Host(&archive);
 	ASSERT_EQ(state_of(replicant), PLControlReplicantState::Instance());
@@ -119,7 +120,6 @@ TEST_F(ReplicantStateTest, ClickingActivatesAndFocusesThenKeysZoomInsideTheFrame
 
 TEST_F(ReplicantStateTest, ARestoredViewScrollsByDragging)
 {
-	InterfaceTestApp app;
 	BMessage archive = archive_of(sample_path("harbour-at-dusk.jpg"));
 	Host(&archive);
 	inject_mouse_moved(BPoint(170, 150));
@@ -135,7 +135,6 @@ TEST_F(ReplicantStateTest, ARestoredViewScrollsByDragging)
 
 TEST_F(ReplicantStateTest, AViewWhoseFileIsGoneSaysSoAndIgnoresTheMouse)
 {
-	InterfaceTestApp app;
 	char directory[] = "/tmp/pl-null-XXXXXX";
 	ASSERT_NE(mkdtemp(directory), (char*) NULL);
 	std::string path = std::string(directory) + "/lost.png";

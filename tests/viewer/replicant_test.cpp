@@ -73,7 +73,8 @@ TEST(ReplicantableView, LockAndAboutSurviveTheArchive)
 	InterfaceTestApp app;
 	PLReplicantableView view(BRect(10, 20, 109, 69), "view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 	view.SetAboutContents("Pelivant\nversion 2");
-	view.MessageReceived(new BMessage(kMsgToggleLock));
+	BMessage toggle(kMsgToggleLock);
+	view.MessageReceived(&toggle);
 	EXPECT_FALSE(view.IsLocked());
 
 	BMessage archive;
@@ -225,7 +226,8 @@ TEST(ReplicantableView, ALockedDesktopReplicantLetsTheDesktopDrawOverIt)
 	// In the desktop's coordinates.
 	EXPECT_TRUE(desktop->lastRect.Contains(BRect(110, 70, 129, 89)));
 	// Unlocked, the replicant draws alone.
-	replicant->MessageReceived(new BMessage(kMsgToggleLock));
+	BMessage toggle(kMsgToggleLock);
+	replicant->MessageReceived(&toggle);
 	window->Unlock();
 	ASSERT_TRUE(sync_window(window));
 	ASSERT_TRUE(window->Lock());
