@@ -1,9 +1,12 @@
 #include "replicant/PLReplicantableView.h"
 
+#include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
+#include <Dragger.h>
 #include <MenuItem.h>
 #include <Message.h>
+#include <PopUpMenu.h>
 #include <Region.h>
 #include <Roster.h>
 
@@ -22,6 +25,9 @@ PLReplicantableView::PLReplicantableView(BRect frame, const char* name, uint32 r
     : BView(frame, name, resizingMode, flags), fDragger(NULL), fIsReplicant(false), fLocked(true),
       fOnTracker(false), fWorkspaceFilter(NULL), fWorkspaceMenu(NULL)
 {
+	fDragger = new BDragger(BRect(0, 0, 7, 7), this, B_FOLLOW_NONE, B_WILL_DRAW);
+	AddChild(fDragger);
+	PLReplicantableView::SetMenu(fDragger->PopUp());
 }
 
 PLReplicantableView::PLReplicantableView(BMessage* archive)
@@ -40,6 +46,22 @@ PLReplicantableView::PLReplicantableView(BMessage* archive)
 	// The host decides where a replicant sits; resizing the host's view must
 	// not stretch it.
 	SetResizingMode(B_FOLLOW_NONE);
+
+	// Archives of ours always hold the dragger with our items in its menu.
+	// Without them the replicant runs without lock and workspace items.
+	fDragger = dynamic_cast<BDragger*>(FindView("_dragger_"));
+	if (fDragger != NULL) {
+		// Only the dragger's own hiding counts; the bound keeps a hostile
+		// show level from spinning here.
+		for (int32 i = 0; i < 1000 && fDragger->IsHidden(this); i++)
+			fDragger->Show();
+		BPopUpMenu* popUp = fDragger->PopUp();
+		BMenuItem* item = popUp != NULL ? popUp->FindItem("Workspaces") : NULL;
+		if (item != NULL)
+			fWorkspaceMenu = dynamic_cast<PLWorkspaceMenu*>(item->Submenu());
+		if (fWorkspaceMenu != NULL)
+			fWorkspaceMenu->SetTarget(this);
+	}
 
 	WorkspaceActivated();
 }
@@ -63,6 +85,9 @@ void PLReplicantableView::MessageReceived(BMessage* message)
 		case kMsgToggleLock:
 			_ToggleLock();
 			break;
+		case B_ABOUT_REQUESTED:
+			_ShowAbout();
+			break;
 		case kMsgSetWorkspace:
 		case B_WORKSPACE_ACTIVATED:
 			WorkspaceActivated();
@@ -77,6 +102,10 @@ void PLReplicantableView::AllAttached()
 {
 	if (!fIsReplicant)
 		return;
+
+	// "Lock" and the dragger's about item come to this view.
+	if (fDragger != NULL && fDragger->PopUp() != NULL)
+		fDragger->PopUp()->SetTargetForItems(this);
 
 	if (fOnTracker && Parent() != NULL) {
 		// The desktop view draws its icons over its children only when asked;
@@ -138,7 +167,20 @@ void PLReplicantableView::SetAboutContents(const std::string& contents)
 void PLReplicantableView::_ToggleLock()
 {
 	fLocked = !fLocked;
+	BPopUpMenu* popUp = fDragger != NULL ? fDragger->PopUp() : NULL;
+	BMenuItem* lock = popUp != NULL ? popUp->FindItem("Lock") : NULL;
+	if (lock != NULL)
+		lock->SetMarked(fLocked);
 	Invalidate();
+}
+
+void PLReplicantableView::_ShowAbout()
+{
+	// Synchronous: the window waits, still drawing, until the alert is
+	// closed.
+	BAlert* alert = new BAlert("About", fAboutContents.c_str(), "Ok", NULL, NULL, B_WIDTH_AS_USUAL,
+	                           B_INFO_ALERT);
+	alert->Go();
 }
 
 bool PLReplicantableView::_HostIsTracker()

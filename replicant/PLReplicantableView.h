@@ -43,6 +43,7 @@ public:
 
 private:
 	void _ToggleLock();
+	void _ShowAbout();
 	static bool _HostIsTracker();
 
 	BDragger* fDragger;                // a child view; NULL if an archive lacked it

@@ -3,7 +3,9 @@
 // test, the see-through drawing of a locked desktop replicant; and the
 // workspace menu with its items, marks, rebuilding and archive.
 
+#include <AppDefs.h>
 #include <Application.h>
+#include <Dragger.h>
 #include <Handler.h>
 #include <InterfaceDefs.h>
 #include <Looper.h>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "display/offscreen/OffscreenControl.h"
 #include "platform/interface/InterfaceTestSupport.h"
 #include "replicant/PLReplicantableView.h"
 #include "replicant/PLWorkspaceMenu.h"
@@ -353,4 +356,164 @@ TEST(WorkspaceMenu, TheChoiceSurvivesArchiving)
 	BMessage other;
 	other.AddString("class", "BMenu");
 	EXPECT_EQ(PLWorkspaceMenu::Instantiate(&other), (BArchivable*) NULL);
+}
+
+namespace {
+
+BPopUpMenu* dragger_menu(BView* view)
+{
+	BDragger* dragger = dynamic_cast<BDragger*>(view->FindView("_dragger_"));
+	return dragger != NULL ? dragger->PopUp() : NULL;
+}
+
+PLWorkspaceMenu* workspace_menu(BView* view)
+{
+	BPopUpMenu* menu = dragger_menu(view);
+	BMenuItem* item = menu != NULL ? menu->FindItem("Workspaces") : NULL;
+	return item != NULL ? dynamic_cast<PLWorkspaceMenu*>(item->Submenu()) : NULL;
+}
+
+} // namespace
+
+TEST(ReplicantableView, EveryViewCarriesADraggerWithLockAndWorkspaces)
+{
+	InterfaceTestApp app;
+	offscreen_set_workspaces(4, 0);
+	PLReplicantableView view(BRect(0, 0, 99, 99), "view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	BDragger* dragger = dynamic_cast<BDragger*>(view.FindView("_dragger_"));
+	ASSERT_NE(dragger, (BDragger*) NULL);
+	EXPECT_EQ(dragger->Parent(), &view);
+	EXPECT_EQ(dragger->Frame(), BRect(0, 0, 7, 7));
+	EXPECT_EQ(dragger->Target(), &view);
+
+	BPopUpMenu* menu = dragger_menu(&view);
+	ASSERT_NE(menu, (BPopUpMenu*) NULL);
+	std::vector<std::string> labels = labels_of(menu);
+	ASSERT_GE(labels.size(), 4u);
+	EXPECT_EQ(std::vector<std::string>(labels.begin(), labels.begin() + 3),
+	          (std::vector<std::string>{"Lock", "Workspaces", "---"}));
+	// The dragger's own items follow, the about item among them.
+	EXPECT_NE(menu->FindItem(B_ABOUT_REQUESTED), (BMenuItem*) NULL);
+	EXPECT_TRUE(menu->ItemAt(0)->IsMarked());
+	PLWorkspaceMenu* workspaces = workspace_menu(&view);
+	ASSERT_NE(workspaces, (PLWorkspaceMenu*) NULL);
+	EXPECT_EQ(workspaces->Workspace(), -1);
+
+	// The lock item's mark follows the flag.
+	BMessage toggle(kMsgToggleLock);
+	view.MessageReceived(&toggle);
+	EXPECT_FALSE(view.IsLocked());
+	EXPECT_FALSE(menu->FindItem("Lock")->IsMarked());
+	view.MessageReceived(&toggle);
+	EXPECT_TRUE(view.IsLocked());
+	EXPECT_TRUE(menu->FindItem("Lock")->IsMarked());
+}
+
+TEST(ReplicantableView, ARestoredViewKeepsItsMenuAndAimsItAtItself)
+{
+	InterfaceTestApp app;
+	offscreen_set_workspaces(4, 0);
+	BMessage archive;
+	{
+		PLReplicantableView view(BRect(0, 0, 99, 99), "view", B_FOLLOW_NONE, B_WILL_DRAW);
+		BMessage toggle(kMsgToggleLock);
+		view.MessageReceived(&toggle);
+		workspace_menu(&view)->SetWorkspace(1);
+		ASSERT_EQ(view.Archive(&archive, true), B_OK);
+	}
+	// A workspace other than the chosen one is showing: it starts hidden.
+	PLReplicantableView* restored = new PLReplicantableView(&archive);
+	EXPECT_TRUE(restored->IsHidden());
+	EXPECT_FALSE(restored->IsLocked());
+	BPopUpMenu* menu = dragger_menu(restored);
+	ASSERT_NE(menu, (BPopUpMenu*) NULL);
+	EXPECT_FALSE(menu->FindItem("Lock")->IsMarked());
+	ASSERT_NE(workspace_menu(restored), (PLWorkspaceMenu*) NULL);
+	EXPECT_EQ(workspace_menu(restored)->Workspace(), 1);
+
+	BWindow* window = make_document_window(BRect(100, 100, 299, 299), "host");
+	window->AddChild(restored);
+	window->Show();
+	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(window->Lock());
+	// Attached: the dragger's items come to the view.
+	EXPECT_EQ(menu->FindItem("Lock")->Target(), restored);
+	EXPECT_EQ(menu->FindItem(B_ABOUT_REQUESTED)->Target(), restored);
+	window->Unlock();
+
+	// The workspace the replicant belongs to comes up: it shows.
+	offscreen_switch_workspace(1);
+	ASSERT_TRUE(window->Lock());
+	window->PostMessage(B_WORKSPACE_ACTIVATED, restored);
+	window->Unlock();
+	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(window->Lock());
+	EXPECT_FALSE(restored->IsHidden(restored->Parent()));
+	window->Unlock();
+	offscreen_switch_workspace(0);
+	quit_window(window);
+}
+
+TEST(ReplicantableView, TheWorkspaceRuleShowsAndHidesWithoutPilingUp)
+{
+	InterfaceTestApp app;
+	offscreen_set_workspaces(4, 0);
+	BMessage archive;
+	{
+		PLReplicantableView view(BRect(0, 0, 99, 99), "view", B_FOLLOW_NONE, B_WILL_DRAW);
+		ASSERT_EQ(view.Archive(&archive, true), B_OK);
+	}
+	PLReplicantableView replicant(&archive);
+	PLWorkspaceMenu* menu = workspace_menu(&replicant);
+	ASSERT_NE(menu, (PLWorkspaceMenu*) NULL);
+	BMessage choose(kMsgSetWorkspace);
+
+	// "All Workspaces": a hidden view shows.
+	replicant.Hide();
+	replicant.MessageReceived(&choose);
+	EXPECT_FALSE(replicant.IsHidden());
+
+	// Workspace 2 while 2 is current: shown.
+	offscreen_switch_workspace(2);
+	menu->SetWorkspace(2);
+	replicant.Hide();
+	replicant.MessageReceived(&choose);
+	EXPECT_FALSE(replicant.IsHidden());
+
+	// Workspace 2 while 0 is current: hidden, and hidden only once.
+	offscreen_switch_workspace(0);
+	BMessage activated(B_WORKSPACE_ACTIVATED);
+	replicant.MessageReceived(&activated);
+	EXPECT_TRUE(replicant.IsHidden());
+	replicant.MessageReceived(&activated);
+	replicant.WorkspaceActivated();
+	replicant.Show();
+	EXPECT_FALSE(replicant.IsHidden());
+}
+
+TEST(ReplicantableView, TheAboutAlertShowsTheTextAndWaitsForOk)
+{
+	InterfaceTestApp app;
+	BWindow* window = make_document_window(BRect(100, 100, 299, 299));
+	PLReplicantableView* view =
+	    new PLReplicantableView(BRect(0, 0, 199, 199), "view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	view->SetAboutContents("Pelivant 2\nA viewer");
+	window->AddChild(view);
+	window->Show();
+	ASSERT_TRUE(sync_window(window));
+
+	BPrivate::OffscreenControl* control = BPrivate::OffscreenControl::Get();
+	ASSERT_TRUE(window->Lock());
+	window->PostMessage(B_ABOUT_REQUESTED, view);
+	window->Unlock();
+	ASSERT_TRUE(wait_for([&] {
+		BPrivate::DisplaySurface* alert = control->FindSurface("About");
+		return alert != NULL && control->IsShown(alert) && control->ActiveSurface() == alert;
+	}));
+	inject_key_down("\n", 0x47, 0);
+	inject_key_up("\n", 0x47, 0);
+	EXPECT_TRUE(wait_for([&] { return control->FindSurface("About") == NULL; }));
+	// The window goes on handling messages.
+	EXPECT_TRUE(sync_window(window));
+	quit_window(window);
 }
