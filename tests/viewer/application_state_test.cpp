@@ -468,3 +468,50 @@ TEST_F(ApplicationStateTest, EndlessZoomingKeepsTheGeometryFinite)
 	EXPECT_LE(offset.x, 0);
 	EXPECT_EQ(Title().find("synthetic.png   "), 0u);
 }
+
+TEST_F(ApplicationStateTest, ThePictureFillsItsScaledSpanAndNoMore)
+{
+	SyntheticView* synthetic = new SyntheticView(100, 50, make_color(255, 0, 0));
+	Show(synthetic, BRect(100, 100, 299, 199));
+	// The window took the picture's size; make it 200 x 100 with Control.
+	OffscreenControl::Get()->SetModifiers(B_CONTROL_KEY);
+	offscreen_resize_window(window, 199, 99);
+	Settle();
+	OffscreenControl::Get()->SetModifiers(0);
+	ASSERT_TRUE(window->Lock());
+	// Spans 99 by 49 at 1.5 from (-20, 0): drawn into (-20, 0)-(128, 73).
+	synthetic->SetMagnificationRaw(1.5f);
+	synthetic->SetOffset(BPoint(-20, 0));
+	synthetic->Invalidate();
+	window->Unlock();
+	Settle();
+	const rgb_color red = make_color(255, 0, 0), black = make_color(0, 0, 0);
+	EXPECT_TRUE(close_color(window_pixel(window, 0, 0), red));
+	EXPECT_TRUE(close_color(window_pixel(window, 128, 73), red));
+	EXPECT_TRUE(close_color(window_pixel(window, 129, 30), black, 0));
+	EXPECT_TRUE(close_color(window_pixel(window, 60, 74), black, 0));
+	EXPECT_TRUE(close_color(window_pixel(window, 199, 99), black, 0));
+}
+
+TEST_F(ApplicationStateTest, ANarrowTallPictureStaysCentredWhileDragged)
+{
+	SyntheticView* synthetic = new SyntheticView(40, 400);
+	Show(synthetic, BRect(100, 100, 299, 299));
+	// The window took the picture's height; keep it 200 x 200 with Control.
+	OffscreenControl::Get()->SetModifiers(B_CONTROL_KEY);
+	offscreen_resize_window(window, 199, 199);
+	Settle();
+	OffscreenControl::Get()->SetModifiers(0);
+	BPoint start = Offset();
+	ASSERT_EQ(start.x, 80);
+
+	BRect frame = WindowFrame();
+	inject_mouse_moved(frame.LeftTop() + BPoint(100, 100));
+	inject_mouse_pressed(B_PRIMARY_MOUSE_BUTTON);
+	Settle();
+	inject_mouse_moved(frame.LeftTop() + BPoint(130, 60));
+	Settle();
+	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
+	Settle();
+	EXPECT_EQ(Offset(), BPoint(80, start.y - 40));
+}
