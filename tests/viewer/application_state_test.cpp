@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "content/PLImageView.h"
+#include "display/DisplayBackend.h"
 #include "display/offscreen/OffscreenControl.h"
 #include "platform/interface/InterfaceTestSupport.h"
 #include "view/Commands.h"
@@ -514,4 +515,33 @@ TEST_F(ApplicationStateTest, ANarrowTallPictureStaysCentredWhileDragged)
 	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
 	Settle();
 	EXPECT_EQ(Offset(), BPoint(80, start.y - 40));
+}
+
+// With focus following the mouse, a window that narrows under the pointer
+// would lose the focus: the pointer moves to the new window's centre, and is
+// hidden until the mouse next moves.
+TEST_F(ApplicationStateTest, ARefitKeepsThePointerInANarrowerWindow)
+{
+	Show(new SyntheticView(400, 200), BRect(100, 100, 499, 299));
+	BPrivate::DisplayBackend* display = BPrivate::display_backend();
+	display->capabilities.focusFollowsMouse = true;
+	inject_mouse_moved(BPoint(480, 150));
+	Key("-");
+	display->capabilities.focusFollowsMouse = false;
+
+	BRect frame = WindowFrame();
+	ASSERT_LT(frame.Width(), 399);
+	BPoint pointer;
+	display->GetPointer(&pointer, NULL, NULL);
+	EXPECT_NEAR(pointer.x, (frame.left + frame.right) / 2, 1);
+	EXPECT_NEAR(pointer.y, (frame.top + frame.bottom) / 2, 1);
+	EXPECT_TRUE(OffscreenControl::Get()->IsCursorObscured());
+
+	// Wider again: the pointer stays where it is.
+	inject_mouse_moved(BPoint(310, 200));
+	display->capabilities.focusFollowsMouse = true;
+	Key("+");
+	display->capabilities.focusFollowsMouse = false;
+	display->GetPointer(&pointer, NULL, NULL);
+	EXPECT_EQ(pointer, BPoint(310, 200));
 }
