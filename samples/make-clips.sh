@@ -56,4 +56,8 @@ ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=1" \
 ff -f lavfi -i "color=c=red:s=32x32:r=10:d=0.5" -f lavfi -i "color=c=blue:s=32x32:r=10:d=0.5" \
 	-map 0:v -map 1:v -c:v mpeg4 -q:v 2 -g 1 -pix_fmt yuv420p clip-two-videos.mkv
 
+# Ogg with a single audio track (Vorbis, 0.5 s) and no video at all.
+ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=0.5" \
+	-c:a libvorbis -q:a 0 clip-audio-only.ogg
+
 ls -l clip-*

@@ -1,0 +1,300 @@
+#include "content/PLVideoView.h"
+
+#include <Archivable.h>
+#include <Bitmap.h>
+#include <MediaFile.h>
+#include <MediaTrack.h>
+#include <Message.h>
+#include <Region.h>
+#include <Window.h>
+
+#include <string.h>
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "app/AppSignature.h"
+
+namespace {
+
+// A frame is drawn in bands this many rows high, each under its own clipping.
+const float kStripHeight = 200.0f;
+
+// A clip that gives no frame at all after a rewind is tried again this much
+// later (µs), rather than at once and forever.
+const bigtime_t kUnreadableRetryDelay = 250000;
+
+// The longest a frame stays on show (µs): time stamps that jump further ahead
+// are damage, not a still picture.
+const bigtime_t kLongestFrame = 10000000;
+
+} // namespace
+
+PLVideoView::PLVideoView(const entry_ref& ref)
+    : PLControlView(ref), fStatus(B_NO_INIT), fMediaFile(NULL), fVideoTrack(NULL),
+      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1)
+{
+	Init();
+	if (fStatus == B_OK) {
+		BRect bounds = fFrameBitmap->Bounds();
+		ResizeTo(bounds.Width(), bounds.Height());
+	}
+}
+
+PLVideoView::PLVideoView(BMessage* archive)
+    : PLControlView(archive), fStatus(B_NO_INIT), fMediaFile(NULL), fVideoTrack(NULL),
+      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1)
+{
+	// The frame restored from the archive is kept.
+	Init();
+}
+
+PLVideoView::~PLVideoView()
+{
+	// AllDetached() has stopped the thread of an attached view.
+	Stop();
+	_ReleaseMedia();
+}
+
+BArchivable* PLVideoView::Instantiate(BMessage* archive)
+{
+	if (!validate_instantiation(archive, "PLVideoView"))
+		return NULL;
+	return new (std::nothrow) PLVideoView(archive);
+}
+
+status_t PLVideoView::Archive(BMessage* data, bool deep) const
+{
+	data->AddString("add_on", kPLAppSignature);
+	return PLControlView::Archive(data, deep);
+}
+
+void PLVideoView::AllAttached()
+{
+	PLControlView::AllAttached();
+	if (fStatus == B_OK)
+		Start();
+}
+
+void PLVideoView::AllDetached()
+{
+	Stop();
+	PLControlView::AllDetached();
+}
+
+void PLVideoView::Show()
+{
+	BView::Show();
+	// Only the view's own hiding pauses playback; IsHidden(this) ignores the
+	// window's and the parents'.
+	if (fPlaybackThread >= 0 && !IsHidden(this))
+		resume_thread(fPlaybackThread);
+}
+
+void PLVideoView::Hide()
+{
+	BView::Hide();
+	if (fPlaybackThread >= 0)
+		suspend_thread(fPlaybackThread);
+}
+
+status_t PLVideoView::InitCheck()
+{
+	return fStatus;
+}
+
+status_t PLVideoView::Init()
+{
+	_ReleaseMedia();
+
+	fMediaFile = new (std::nothrow) BMediaFile(&fRef);
+	if (fMediaFile == NULL)
+		return fStatus = B_NO_MEMORY;
+	fStatus = fMediaFile->InitCheck();
+	if (fStatus != B_OK)
+		return fStatus;
+
+	// The first video track; the tracks before it are given back.
+	media_format format;
+	for (int32 i = 0; i < fMediaFile->CountTracks(); i++) {
+		BMediaTrack* track = fMediaFile->TrackAt(i);
+		if (track == NULL)
+			continue;
+		if (track->EncodedFormat(&format) == B_OK && format.type == B_MEDIA_ENCODED_VIDEO) {
+			fVideoTrack = track;
+			break;
+		}
+		fMediaFile->ReleaseTrack(track);
+	}
+	if (fVideoTrack == NULL)
+		return fStatus = B_ERROR;
+
+	const media_raw_video_format& native = format.u.encoded_video.output;
+	fStatus = _CreateFrameBitmaps(native.display.line_width, native.display.line_count);
+	if (fStatus != B_OK)
+		return fStatus;
+
+	// The whole frame, row for row into the bitmap. The aspect is the
+	// track's own; the platform never rescales for it anyway.
+	media_format request;
+	media_raw_video_format& video = request.u.raw_video;
+	video.last_active = native.display.line_count - 1;
+	video.orientation = B_VIDEO_TOP_LEFT_RIGHT;
+	video.pixel_width_aspect = native.pixel_width_aspect;
+	video.pixel_height_aspect = native.pixel_height_aspect;
+	video.display.format = fFrameBitmap->ColorSpace();
+	video.display.line_width = native.display.line_width;
+	video.display.line_count = native.display.line_count;
+	video.display.bytes_per_row = fFrameBitmap->BytesPerRow();
+	fStatus = fVideoTrack->DecodedFormat(&request);
+	if (fStatus != B_OK) {
+		delete fFrameBitmap;
+		fFrameBitmap = NULL;
+		delete fDecodeBitmap;
+		fDecodeBitmap = NULL;
+		return fStatus;
+	}
+
+	fBitmap = fFrameBitmap;
+	return fStatus = B_OK;
+}
+
+void PLVideoView::Update()
+{
+	BWindow* window = Window();
+	if (window == NULL)
+		return;
+
+	window->BeginViewTransaction();
+	BRect bounds = Bounds();
+	for (float top = bounds.top; top <= bounds.bottom; top += kStripHeight) {
+		BRect strip(bounds.left, top, bounds.right,
+		            std::min(top + kStripHeight - 1.0f, bounds.bottom));
+		BRegion clipping(strip);
+		ConstrainClippingRegion(&clipping);
+		Draw(strip);
+	}
+	ConstrainClippingRegion(NULL);
+	window->EndViewTransaction();
+}
+
+void PLVideoView::PlaybackLoop()
+{
+	bigtime_t wake = system_time();
+	bigtime_t last = 0; // track time at the previous frame
+	bool readSinceRewind = true;
+
+	for (;;) {
+		int64 count;
+		if (fVideoTrack->ReadFrames(fDecodeBitmap->Bits(), &count, NULL) != B_OK) {
+			// The end of the clip, or a frame that cannot be read: the clip
+			// starts again. When not even the first frame came, waiting a
+			// little keeps a clip that never gives one from busying the
+			// processor; the snooze is also where a kill or suspension lands.
+			if (!readSinceRewind)
+				snooze(kUnreadableRetryDelay);
+			readSinceRewind = false;
+			int64 frame = 0;
+			fVideoTrack->SeekToFrame(&frame, 0);
+			last = 0;
+			continue;
+		}
+		readSinceRewind = true;
+
+		snooze_until(wake, B_SYSTEM_TIMEBASE);
+		// Lateness is not made up: the next frame is timed from this wake.
+		bigtime_t now = system_time();
+		bigtime_t current = fVideoTrack->CurrentTime();
+		bigtime_t advance = std::clamp(current - last, bigtime_t(0), kLongestFrame);
+		wake = now + advance;
+		last = current;
+
+		// A window that is gone cannot be drawn into, and never without
+		// its lock.
+		if (!LockLooper())
+			return;
+		_ShowDecodedFrame();
+		Update();
+		UnlockLooper();
+	}
+}
+
+void PLVideoView::Start()
+{
+	if (fPlaybackThread >= 0 || fStatus != B_OK)
+		return;
+	thread_id thread = spawn_thread(_PlaybackLoop, FileName(), B_LOW_PRIORITY, this);
+	if (thread < 0)
+		return;
+	fPlaybackThread = thread;
+	// A thread that is never resumed stays suspended: a view hidden at
+	// attachment starts playing when it is shown.
+	if (!IsHidden(this))
+		resume_thread(fPlaybackThread);
+}
+
+void PLVideoView::Stop()
+{
+	if (fPlaybackThread < 0)
+		return;
+	// The thread is decoding, sleeping or waiting for the window's lock that
+	// the caller holds; it never ends inside a drawing.
+	kill_thread(fPlaybackThread);
+	fPlaybackThread = -1;
+}
+
+int32 PLVideoView::_PlaybackLoop(void* data)
+{
+	static_cast<PLVideoView*>(data)->PlaybackLoop();
+	return 0;
+}
+
+void PLVideoView::_ReleaseMedia()
+{
+	fBitmap = NULL;
+	delete fFrameBitmap;
+	fFrameBitmap = NULL;
+	delete fDecodeBitmap;
+	fDecodeBitmap = NULL;
+	if (fVideoTrack != NULL)
+		fMediaFile->ReleaseTrack(fVideoTrack);
+	fVideoTrack = NULL;
+	delete fMediaFile;
+	fMediaFile = NULL;
+}
+
+status_t PLVideoView::_CreateFrameBitmaps(uint32 width, uint32 height)
+{
+	if (width == 0 || height == 0)
+		return B_BAD_VALUE;
+	BRect bounds(0, 0, float(width) - 1.0f, float(height) - 1.0f);
+	fFrameBitmap = new (std::nothrow) BBitmap(bounds, B_RGB32);
+	fDecodeBitmap = new (std::nothrow) BBitmap(bounds, B_RGB32);
+	status_t status = B_OK;
+	if (fFrameBitmap == NULL || fDecodeBitmap == NULL)
+		status = B_NO_MEMORY;
+	else if (fFrameBitmap->InitCheck() != B_OK)
+		status = fFrameBitmap->InitCheck();
+	else if (fDecodeBitmap->InitCheck() != B_OK)
+		status = fDecodeBitmap->InitCheck();
+	else if (fFrameBitmap->BytesPerRow() != fDecodeBitmap->BytesPerRow())
+		status = B_ERROR;
+	if (status != B_OK) {
+		delete fFrameBitmap;
+		fFrameBitmap = NULL;
+		delete fDecodeBitmap;
+		fDecodeBitmap = NULL;
+		return status;
+	}
+	// Black until the first frame is decoded, rather than whatever the
+	// memory held.
+	memset(fFrameBitmap->Bits(), 0, fFrameBitmap->BitsLength());
+	return B_OK;
+}
+
+void PLVideoView::_ShowDecodedFrame()
+{
+	std::swap(fFrameBitmap, fDecodeBitmap);
+	fBitmap = fFrameBitmap;
+}
