@@ -56,6 +56,10 @@ ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=1" \
 ff -f lavfi -i "color=c=red:s=32x32:r=10:d=0.5" -f lavfi -i "color=c=blue:s=32x32:r=10:d=0.5" \
 	-map 0:v -map 1:v -c:v mpeg4 -q:v 2 -g 1 -pix_fmt yuv420p clip-two-videos.mkv
 
+# 1280x720 H.264, 25 fps, 10 frames: a frame size worth measuring drawing with.
+ff -f lavfi -i "testsrc2=s=1280x720:r=25:d=0.4" \
+	-c:v libx264 -preset slow -crf 38 -pix_fmt yuv420p -movflags +faststart clip-720p.mp4
+
 # Ogg with a single audio track (Vorbis, 0.5 s) and no video at all.
 ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=0.5" \
 	-c:a libvorbis -q:a 0 clip-audio-only.ogg
