@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "app/AppSignature.h"
+#include "state/PLControlNullState.h"
 
 namespace {
 
@@ -46,8 +47,11 @@ PLVideoView::PLVideoView(BMessage* archive)
     : PLControlView(archive), fStatus(B_NO_INIT), fMediaFile(NULL), fVideoTrack(NULL),
       fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1)
 {
-	// The frame restored from the archive is kept.
+	// The frame restored from the archive is kept either way. Without a
+	// clip there is no frame to draw: the view says that its file is missing.
 	Init();
+	if (fStatus != B_OK)
+		fState = PLControlNullState::Instance();
 }
 
 PLVideoView::~PLVideoView()
@@ -99,7 +103,7 @@ void PLVideoView::Hide()
 		suspend_thread(fPlaybackThread);
 }
 
-status_t PLVideoView::InitCheck()
+status_t PLVideoView::InitCheck() const
 {
 	return fStatus;
 }

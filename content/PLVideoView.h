@@ -34,7 +34,7 @@ public:
 	virtual void Show();
 	virtual void Hide();
 
-	virtual status_t InitCheck();
+	virtual status_t InitCheck() const;
 
 	// Opens the file, takes its first video track and agrees on frames of
 	// the track's size in B_RGB32. Sets and returns InitCheck().

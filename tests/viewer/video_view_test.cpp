@@ -13,7 +13,10 @@
 #include "app/AppSignature.h"
 #include "content/PLVideoView.h"
 #include "platform/interface/InterfaceTestSupport.h"
+#include "state/PLControlNullState.h"
+#include "state/PLControlReplicantState.h"
 #include "viewer/VideoTestSupport.h"
+#include "viewer/ViewerTestSupport.h"
 
 TEST(VideoViewInit, ViewIsOneFrameLargeAtFullSize)
 {
@@ -135,4 +138,26 @@ TEST(VideoViewArchive, InstantiateOnlyItsOwnClass)
 	BMessage other;
 	other.AddString("class", "PLImageView");
 	EXPECT_EQ(PLVideoView::Instantiate(&other), nullptr);
+}
+
+TEST(VideoViewArchive, RestoredViewTellsWhetherItsClipIsThere)
+{
+	InterfaceTestApp app;
+	PLVideoView view(test::sample_ref("clip-colours.mp4"));
+	BMessage archive;
+	ASSERT_EQ(view.Archive(&archive, true), B_OK);
+	{
+		PLVideoView restored(&archive);
+		EXPECT_EQ(restored.InitCheck(), B_OK);
+		EXPECT_EQ(state_of(&restored), PLControlReplicantState::Instance());
+	}
+
+	// The clip gone: the view keeps its archived frame and says so.
+	entry_ref missing = test::sample_ref("clip-colours.mp4");
+	missing.set_name("gone.mp4");
+	archive.ReplaceRef("PL:ref", &missing);
+	PLVideoView restored(&archive);
+	EXPECT_NE(restored.InitCheck(), B_OK);
+	EXPECT_EQ(state_of(&restored), PLControlNullState::Instance());
+	EXPECT_EQ(restored.Bounds(), view.Bounds());
 }
