@@ -206,7 +206,10 @@ void PLVideoView::PlaybackLoop()
 		}
 		readSinceRewind = true;
 
-		snooze_until(wake, B_SYSTEM_TIMEBASE);
+		// A suspension cuts the wait short; after it the frame still waits
+		// for its time.
+		while (snooze_until(wake, B_SYSTEM_TIMEBASE) == B_INTERRUPTED)
+			;
 		// Lateness is not made up: the next frame is timed from this wake.
 		bigtime_t now = system_time();
 		bigtime_t current = fVideoTrack->CurrentTime();
