@@ -117,6 +117,32 @@ TEST_F(VideoPlayback, LastRowAndColumnFollowEveryFrame)
 		EXPECT_EQ(test::colour_frame(draw.lastPixel), test::colour_frame(draw.probe));
 }
 
+TEST_F(VideoPlayback, ZoomedOutViewShowsEveryFrame)
+{
+	// At a quarter size the picture is drawn from reductions of the frame,
+	// which every new frame must replace.
+	Play(kColours);
+	ASSERT_TRUE(WaitForDraws(1));
+	ASSERT_TRUE(fWindow->Lock());
+	fView->ChangeMagnification(0.25f);
+	BRect bounds = fView->Bounds();
+	BPoint centre((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+	fView->ConvertToParent(&centre);
+	fWindow->Unlock();
+
+	bool seen[test::kColourFrames] = {};
+	int distinct = 0;
+	wait_for([&] {
+		int frame = test::colour_frame(window_pixel(fWindow, int32(centre.x), int32(centre.y)));
+		if (frame >= 0 && !seen[frame]) {
+			seen[frame] = true;
+			distinct++;
+		}
+		return distinct == test::kColourFrames;
+	});
+	EXPECT_EQ(distinct, test::kColourFrames);
+}
+
 TEST_F(VideoPlayback, AnAudioFirstFilePlaysItsVideo)
 {
 	Play("clip-audio-first.mkv");
