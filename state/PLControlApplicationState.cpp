@@ -142,6 +142,9 @@ void PLControlApplicationState::FitToScreen(PLControlView* view)
 	view->ChangeMagnification(_FitRatio(view, screen.Width(), screen.Height()));
 	view->FitToScreen();
 	view->InscribedToFrame();
+	// A window that only moved, or kept its frame, brings no redraw of its
+	// own for the new magnification.
+	view->Invalidate();
 }
 
 void PLControlApplicationState::QuitApplication(PLControlView*)
@@ -182,6 +185,7 @@ void PLControlApplicationState::Normalize(PLControlView* view)
 	view->ChangeMagnification(1.0f);
 	view->FitToScreen();
 	view->InscribedToFrame();
+	view->Invalidate();
 }
 
 void PLControlApplicationState::ZoomOut(PLControlView* view, long flags)

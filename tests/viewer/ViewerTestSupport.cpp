@@ -70,6 +70,24 @@ SyntheticView::SyntheticView(int32 width, int32 height, rgb_color color, const c
 	ResizeTo(fBitmap->Bounds().Width(), fBitmap->Bounds().Height());
 }
 
+void SyntheticView::PaintStripes()
+{
+	const rgb_color colors[4] = {make_color(255, 0, 0), make_color(0, 255, 0),
+	                             make_color(0, 0, 255), make_color(255, 255, 255)};
+	int32 width = fBitmap->Bounds().IntegerWidth() + 1;
+	int32 height = fBitmap->Bounds().IntegerHeight() + 1;
+	uint8* bits = static_cast<uint8*>(fBitmap->Bits());
+	for (int32 y = 0; y < height; y++) {
+		uint8* row = bits + size_t(y) * fBitmap->BytesPerRow();
+		for (int32 x = 0; x < width; x++) {
+			rgb_color color = colors[x * 4 / width];
+			row[x * 4 + 0] = color.blue;
+			row[x * 4 + 1] = color.green;
+			row[x * 4 + 2] = color.red;
+		}
+	}
+}
+
 SyntheticView::~SyntheticView()
 {
 	delete fBitmap;

@@ -42,6 +42,9 @@ public:
 	virtual ~SyntheticView();
 	virtual status_t InitCheck() const { return B_OK; }
 
+	// Four vertical stripes of equal width: red, lime, blue, white.
+	void PaintStripes();
+
 	// For setting up a geometry case directly.
 	void SetOffset(BPoint offset) { fOffset = offset; }
 	void SetMagnificationRaw(float magnification) { fMagnification = magnification; }

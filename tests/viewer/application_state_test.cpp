@@ -545,3 +545,25 @@ TEST_F(ApplicationStateTest, ARefitKeepsThePointerInANarrowerWindow)
 	display->GetPointer(&pointer, NULL, NULL);
 	EXPECT_EQ(pointer, BPoint(310, 200));
 }
+
+// Back to 100 % in a window that only has to move: the picture is drawn anew
+// all the same.
+TEST_F(ApplicationStateTest, NormalSizeRedrawsAlsoWhenTheWindowOnlyMoves)
+{
+	SyntheticView* synthetic = new SyntheticView(200, 100);
+	ASSERT_TRUE(window == NULL);
+	synthetic->PaintStripes();
+	Show(synthetic, BRect(300, 300, 499, 399));
+	for (int i = 0; i < 3; i++)
+		Key("+", B_CONTROL_KEY);
+	const rgb_color red = make_color(255, 0, 0), lime = make_color(0, 255, 0);
+	// Twice the size about the centre: lime where red was.
+	EXPECT_TRUE(close_color(window_pixel(window, 10, 50), lime));
+
+	ASSERT_TRUE(window->Lock());
+	window->MoveTo(900, 300);
+	window->Unlock();
+	Key("/");
+	EXPECT_EQ(WindowFrame(), BRect(823, 300, 1022, 399));
+	EXPECT_TRUE(close_color(window_pixel(window, 10, 50), red));
+}

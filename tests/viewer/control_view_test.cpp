@@ -336,3 +336,24 @@ TEST(ControlViewNodeMonitor, PursuitNeedsBothDirectoryAndName)
 	EXPECT_EQ(view.Ref().directory, 77);
 	EXPECT_EQ(view.Ref().device, 3);
 }
+
+// A fitting that only moves the window brings no resize notification; it
+// must not announce one, or the user's next resize would be swallowed.
+TEST(ControlViewGeometry, AFitThatOnlyMovesTheWindowLeavesTheNextResizeToTheUser)
+{
+	InterfaceTestApp app;
+	BWindow* window = make_document_window(BRect(900, 100, 1099, 199));
+	SyntheticView* view = new SyntheticView(200, 100);
+	ASSERT_TRUE(show_with_view(window, view));
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(window->Frame(), BRect(823, 100, 1022, 199));
+	EXPECT_FALSE(view->IgnoresNextResize());
+	window->Unlock();
+
+	offscreen_resize_window(window, 99, 49);
+	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(window->Lock());
+	EXPECT_LT(view->Magnification(), 0.5f);
+	window->Unlock();
+	quit_window(window);
+}
