@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Runs the main job from an existing release build: on the user's display when
-# there is one; otherwise on a private Xvfb with a window manager, saving a
+# Runs the main job from an existing release build: the viewer on the pictures
+# given as arguments, or on a bundled sample. On the user's display when there
+# is one; otherwise on a private Xvfb with a window manager, saving a
 # screenshot to build/main-job.png and ending after a few seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/release/bin"
-main=("$bin/platform-demo" "$@")
+if [ "$#" -gt 0 ]; then
+  main=("$bin/pelivant" "$@")
+else
+  main=("$bin/pelivant" "$root/samples/harbour-at-dusk.jpg")
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "${main[@]}"

@@ -1,0 +1,308 @@
+// The pelivant program as a user meets it: a real X server (Xvfb) with a
+// window manager (openbox), keys and clicks through XTEST (xdotool), and what
+// the server shows.
+
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/x11/XvfbFixture.h"
+
+extern char** environ;
+
+namespace {
+
+std::string binary_dir()
+{
+	const char* dir = getenv("PL_BINARY_DIR");
+	return dir != NULL ? dir : ".";
+}
+
+std::string samples_dir()
+{
+	const char* dir = getenv("PL_SOURCE_DIR");
+	return std::string(dir != NULL ? dir : ".") + "/samples";
+}
+
+struct ContentRect {
+	int x = -1;
+	int y = -1;
+	int width = 0;
+	int height = 0;
+};
+
+class PelivantTest : public XvfbTest {
+public:
+	static void SetUpTestSuite()
+	{
+		XvfbTest::SetUpTestSuite();
+		if (Server() != nullptr)
+			sHasWindowManager = Server()->StartWindowManager();
+	}
+
+protected:
+	void SetUp() override
+	{
+		ASSERT_TRUE(sHasWindowManager) << "openbox did not start";
+		XvfbTest::SetUp();
+	}
+
+	void TearDown() override
+	{
+		if (fProgram > 0) {
+			kill(fProgram, SIGKILL);
+			waitpid(fProgram, NULL, 0);
+			fProgram = -1;
+		}
+		XvfbTest::TearDown();
+	}
+
+	// Starts pelivant with |arguments| in the samples folder.
+	void Launch(const std::vector<std::string>& arguments)
+	{
+		std::string program = binary_dir() + "/bin/pelivant";
+		std::vector<std::string> all = {program};
+		all.insert(all.end(), arguments.begin(), arguments.end());
+		std::vector<char*> argv;
+		for (std::string& argument : all)
+			argv.push_back(argument.data());
+		argv.push_back(NULL);
+
+		setenv("PL_DISPLAY_BACKEND", "x11", 1);
+		posix_spawn_file_actions_t actions;
+		posix_spawn_file_actions_init(&actions);
+		posix_spawn_file_actions_addchdir_np(&actions, samples_dir().c_str());
+		int result = posix_spawn(&fProgram, program.c_str(), &actions, NULL, argv.data(), environ);
+		posix_spawn_file_actions_destroy(&actions);
+		unsetenv("PL_DISPLAY_BACKEND");
+		ASSERT_EQ(result, 0) << program;
+	}
+
+	// The program's exit status, or -1 when it is still running after the
+	// deadline (it is then killed by TearDown).
+	int WaitForExit(double seconds = 10)
+	{
+		int status = 0;
+		bool ended = WaitFor(
+		    [&] {
+			    pid_t done = waitpid(fProgram, &status, WNOHANG);
+			    return done == fProgram;
+		    },
+		    seconds);
+		if (!ended)
+			return -1;
+		fProgram = -1;
+		return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+	}
+
+	bool Running() { return fProgram > 0 && waitpid(fProgram, NULL, WNOHANG) == 0; }
+
+	// The client window titled |title| (the window manager frames it, so the
+	// search goes down the tree), or XCB_WINDOW_NONE.
+	xcb_window_t FindWindow(const std::string& title) { return _Find(ObserverRoot(), title, 0); }
+
+	xcb_window_t WaitForWindow(const std::string& title, double seconds = 10)
+	{
+		xcb_window_t window = XCB_WINDOW_NONE;
+		WaitFor([&] { return (window = FindWindow(title)) != XCB_WINDOW_NONE; }, seconds);
+		return window;
+	}
+
+	ContentRect Frame(xcb_window_t window)
+	{
+		ContentRect frame;
+		ContentFrame(window, &frame.x, &frame.y, &frame.width, &frame.height);
+		return frame;
+	}
+
+	int Xdotool(const std::string& arguments) { return Server()->Run("xdotool " + arguments); }
+
+	// Gives |window| the focus the way a user's click on its title would.
+	void Focus(xcb_window_t window)
+	{
+		ASSERT_EQ(Xdotool("windowactivate --sync " + std::to_string(window)), 0);
+	}
+
+	static bool sHasWindowManager;
+	pid_t fProgram = -1;
+
+private:
+	xcb_window_t _Find(xcb_window_t parent, const std::string& title, int depth)
+	{
+		if (depth > 3)
+			return XCB_WINDOW_NONE;
+		xcb_query_tree_reply_t* tree =
+		    xcb_query_tree_reply(Observer(), xcb_query_tree(Observer(), parent), nullptr);
+		if (tree == nullptr)
+			return XCB_WINDOW_NONE;
+		xcb_window_t* children = xcb_query_tree_children(tree);
+		int count = xcb_query_tree_children_length(tree);
+		xcb_window_t found = XCB_WINDOW_NONE;
+		for (int i = 0; i < count && found == XCB_WINDOW_NONE; i++) {
+			if (TextProperty(children[i], "_NET_WM_NAME") == title ||
+			    TextProperty(children[i], "WM_NAME") == title) {
+				if (_IsViewable(children[i]))
+					found = children[i];
+			}
+		}
+		for (int i = 0; i < count && found == XCB_WINDOW_NONE; i++)
+			found = _Find(children[i], title, depth + 1);
+		free(tree);
+		return found;
+	}
+
+	bool _IsViewable(xcb_window_t window)
+	{
+		xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+		    Observer(), xcb_get_window_attributes(Observer(), window), nullptr);
+		bool viewable = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+		free(attributes);
+		return viewable;
+	}
+};
+
+bool PelivantTest::sHasWindowManager = false;
+
+} // namespace
+
+TEST_F(PelivantTest, TwoPicturesInCascadedWindows)
+{
+	Launch({"a.png", "b.jpg"});
+	xcb_window_t a = WaitForWindow("a.png   100%");
+	xcb_window_t b = WaitForWindow("b.jpg   100%");
+	ASSERT_NE(a, XCB_WINDOW_NONE);
+	ASSERT_NE(b, XCB_WINDOW_NONE);
+
+	// Each window shows its picture at 100 %, the first at (50, 50), the
+	// second one step down the cascade.
+	ContentRect frame;
+	EXPECT_TRUE(WaitFor([&] {
+		frame = Frame(a);
+		return frame.x == 50 && frame.y == 50 && frame.width == 320 && frame.height == 240;
+	})) << frame.x
+	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(WaitFor([&] {
+		frame = Frame(b);
+		return frame.x == 70 && frame.y == 70 && frame.width == 400 && frame.height == 300;
+	})) << frame.x
+	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(Running());
+}
+
+TEST_F(PelivantTest, ZoomKeysRefitOrKeepTheWindow)
+{
+	Launch({"a.png"});
+	xcb_window_t a = WaitForWindow("a.png   100%");
+	ASSERT_NE(a, XCB_WINDOW_NONE);
+	Focus(a);
+
+	// One step in: the window grows around its centre to the larger picture
+	// (319 x 239 spans times the cube root of two, truncated: 401 x 301).
+	ASSERT_EQ(Xdotool("key plus"), 0);
+	ASSERT_NE(WaitForWindow("a.png   125%"), XCB_WINDOW_NONE);
+	ContentRect zoomed;
+	EXPECT_TRUE(WaitFor([&] {
+		zoomed = Frame(a);
+		return zoomed.width == 402 && zoomed.height == 302;
+	})) << zoomed.width
+	    << "x" << zoomed.height;
+	EXPECT_NEAR(zoomed.x + zoomed.width / 2.0, 50 + 320 / 2.0, 1.0);
+	EXPECT_NEAR(zoomed.y + zoomed.height / 2.0, 50 + 240 / 2.0, 1.0);
+
+	// With Control the magnification changes and the frame stays.
+	ASSERT_EQ(Xdotool("key ctrl+plus"), 0);
+	ASSERT_NE(WaitForWindow("a.png   158%"), XCB_WINDOW_NONE);
+	usleep(300000);
+	ContentRect kept = Frame(a);
+	EXPECT_EQ(kept.x, zoomed.x);
+	EXPECT_EQ(kept.y, zoomed.y);
+	EXPECT_EQ(kept.width, zoomed.width);
+	EXPECT_EQ(kept.height, zoomed.height);
+
+	// Back to 100 %.
+	ASSERT_EQ(Xdotool("key slash"), 0);
+	ASSERT_NE(WaitForWindow("a.png   100%"), XCB_WINDOW_NONE);
+	EXPECT_TRUE(WaitFor([&] {
+		ContentRect frame = Frame(a);
+		return frame.width == 320 && frame.height == 240;
+	}));
+}
+
+TEST_F(PelivantTest, DraggingScrollsTheMagnifiedPicture)
+{
+	Launch({"a.png"});
+	xcb_window_t a = WaitForWindow("a.png   100%");
+	ASSERT_NE(a, XCB_WINDOW_NONE);
+	Focus(a);
+	// Magnified within the same frame, so that there is something to scroll.
+	ASSERT_EQ(Xdotool("key ctrl+plus ctrl+plus ctrl+plus"), 0);
+	ASSERT_NE(WaitForWindow("a.png   200%"), XCB_WINDOW_NONE);
+	ContentRect frame = Frame(a);
+	usleep(300000);
+	std::vector<uint32_t> before = Pixels(a, 0, 0, frame.width, frame.height);
+	ASSERT_EQ(before.size(), size_t(frame.width * frame.height));
+
+	// Drag the picture 60 pixels left and 40 up, in small steps.
+	int startX = frame.x + 200, startY = frame.y + 150;
+	std::string drag =
+	    "mousemove " + std::to_string(startX) + " " + std::to_string(startY) + " mousedown 1";
+	for (int step = 1; step <= 10; step++) {
+		drag += " mousemove " + std::to_string(startX - 6 * step) + " " +
+		        std::to_string(startY - 4 * step) + " sleep 0.02";
+	}
+	drag += " mouseup 1";
+	ASSERT_EQ(Xdotool(drag), 0);
+
+	// What was at (x + 60, y + 40) is now at (x, y).
+	bool moved = WaitFor([&] {
+		std::vector<uint32_t> after = Pixels(a, 0, 0, frame.width, frame.height);
+		if (after.size() != before.size())
+			return false;
+		int matches = 0, samples = 0;
+		for (int y = 20; y < frame.height - 60; y += 17) {
+			for (int x = 20; x < frame.width - 80; x += 19) {
+				samples++;
+				matches += after[size_t(y * frame.width + x)] ==
+				           before[size_t((y + 40) * frame.width + x + 60)];
+			}
+		}
+		return samples > 0 && matches * 10 >= samples * 9;
+	});
+	EXPECT_TRUE(moved);
+}
+
+TEST_F(PelivantTest, QClosesAWindowAndTheLastOneEndsTheProgram)
+{
+	Launch({"a.png", "b.jpg"});
+	xcb_window_t a = WaitForWindow("a.png   100%");
+	xcb_window_t b = WaitForWindow("b.jpg   100%");
+	ASSERT_NE(a, XCB_WINDOW_NONE);
+	ASSERT_NE(b, XCB_WINDOW_NONE);
+
+	Focus(b);
+	ASSERT_EQ(Xdotool("key q"), 0);
+	EXPECT_TRUE(WaitFor([&] { return FindWindow("b.jpg   100%") == XCB_WINDOW_NONE; }));
+	usleep(200000);
+	EXPECT_TRUE(Running());
+	EXPECT_NE(FindWindow("a.png   100%"), XCB_WINDOW_NONE);
+
+	Focus(a);
+	ASSERT_EQ(Xdotool("key q"), 0);
+	EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST_F(PelivantTest, NothingToShowEndsAtOnce)
+{
+	// A text file, a missing file, and no argument at all.
+	for (const std::vector<std::string>& arguments :
+	     std::vector<std::vector<std::string>>{{"notes.txt", "no-such-file.png"}, {}}) {
+		Launch(arguments);
+		EXPECT_EQ(WaitForExit(), 0);
+		EXPECT_EQ(FindWindow("notes.txt   100%"), XCB_WINDOW_NONE);
+	}
+}
