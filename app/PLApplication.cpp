@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include <Alert.h>
 #include <AppFileInfo.h>
 #include <File.h>
 #include <Message.h>
@@ -94,6 +95,13 @@ void PLApplication::RefsReceived(BMessage* message)
 	entry_ref ref;
 	for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++)
 		OpenWindow(ref);
+}
+
+void PLApplication::AboutRequested()
+{
+	BAlert* alert = new BAlert("About", fAboutContents.c_str(), "Ok", NULL, NULL, B_WIDTH_AS_USUAL,
+	                           B_INFO_ALERT);
+	alert->Go();
 }
 
 // #pragma mark - intake

@@ -38,6 +38,9 @@ public:
 	virtual void ReadyToRun();
 	virtual void ArgvReceived(int32 argc, char** argv);
 	virtual void RefsReceived(BMessage* message);
+	// Shows the about text in an alert; the application handles no other
+	// message until the user dismisses it.
+	virtual void AboutRequested();
 
 	// Shows the file in a new window, or brings the window that already
 	// shows it to the front. Files that cannot be shown are skipped silently.

@@ -9,14 +9,19 @@
 
 #include <filesystem>
 
+#include <Alert.h>
 #include <AppFileInfo.h>
+#include <Application.h>
+#include <InterfaceDefs.h>
 #include <Message.h>
 #include <Window.h>
 
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
+#include "ThreadTestUtils.h"
 #include "app/AboutContents.h"
+#include "display/offscreen/OffscreenControl.h"
 #include "view/PLControlView.h"
 
 using namespace shell_test;
@@ -132,4 +137,38 @@ TEST(AboutContents, EveryViewGetsTheText)
 	const char* about = NULL;
 	ASSERT_EQ(archive.FindString("PL:about", &about), B_OK);
 	EXPECT_EQ(std::string(about), runner.App()->AboutContents());
+}
+
+TEST(AboutContents, TheAboutBoxHoldsTheApplicationUntilOk)
+{
+	AppRunner runner;
+	BPrivate::OffscreenControl* display = BPrivate::OffscreenControl::Get();
+	ASSERT_NE(display, nullptr);
+	ASSERT_EQ(BMessenger(runner.App()).SendMessage(B_ABOUT_REQUESTED), B_OK);
+	BPrivate::DisplaySurface* box = NULL;
+	ASSERT_TRUE(test::eventually([&] {
+		box = display->FindSurface("About");
+		return box != NULL && display->IsShown(box) && display->ActiveSurface() == box;
+	}));
+
+	// The alert as the application made it: one "Ok" button, the info type.
+	bool found = false;
+	for (int32 i = 0; BWindow* window = be_app->WindowAt(i); i++) {
+		BAlert* alert = dynamic_cast<BAlert*>(window);
+		if (alert == NULL)
+			continue;
+		found = true;
+		EXPECT_EQ(alert->CountButtons(), 1);
+		EXPECT_EQ(alert->Type(), B_INFO_ALERT);
+	}
+	EXPECT_TRUE(found);
+
+	// Meanwhile the application handles nothing else.
+	EXPECT_FALSE(runner.InApp([] {}, 300000));
+
+	// Enter presses "Ok": the box goes and the application goes on.
+	display->KeyDown(0, "\n", B_ENTER);
+	display->KeyUp(0, "\n", B_ENTER);
+	EXPECT_TRUE(test::eventually([&] { return display->FindSurface("About") == NULL; }));
+	EXPECT_TRUE(runner.InApp([] {}));
 }
