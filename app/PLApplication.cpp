@@ -19,6 +19,7 @@
 #include "app/PLWindow.h"
 #include "app/PLWindowLink.h"
 #include "content/PLImageView.h"
+#include "content/PLVideoView.h"
 #include "view/Commands.h"
 #include "view/PLControlView.h"
 
@@ -148,10 +149,8 @@ PLControlView* PLApplication::_CreateView(const entry_ref& ref)
 
 	if (strncmp(type, "image/", 6) == 0)
 		return new (std::nothrow) PLImageView(ref);
-	if (strncmp(type, "video/", 6) == 0) {
-		// Video files are not shown yet: there is no video view to put them in.
-		return NULL;
-	}
+	if (strncmp(type, "video/", 6) == 0)
+		return new (std::nothrow) PLVideoView(ref);
 	return NULL;
 }
 

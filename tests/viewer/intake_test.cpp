@@ -165,14 +165,21 @@ TEST(Intake, TheStoredTypeChoosesTheView)
 	dir.Copy("quadrants.png", "short.png", "image");
 	dir.Copy("notes.txt", "notes.txt");             // sniffed: text/plain
 	dir.Copy("notes.txt", "fake.png", "image/png"); // fails to decode
+	dir.Copy("clip-h264.mp4", "clip.mp4", "video/mp4");
+	dir.Copy("clip-h264.mp4", "clip-as-picture.mp4", "image/png"); // fails to decode
+	dir.Copy("notes.txt", "text-as-clip.mp4", "video/mpeg");       // fails to open
+	dir.Copy("clip-h264.mp4", "upper.mp4", "Video/mp4");
 	AppRunner runner;
 	ASSERT_TRUE(runner.InApp([&] {
-		for (const char* leaf : {"typed.png", "untyped.png", "jpeg-typed.png", "text.png",
-		                         "upper.png", "octets.png", "short.png", "notes.txt", "fake.png"})
+		for (const char* leaf :
+		     {"typed.png", "untyped.png", "jpeg-typed.png", "text.png", "upper.png", "octets.png",
+		      "short.png", "notes.txt", "fake.png", "clip.mp4", "clip-as-picture.mp4",
+		      "text-as-clip.mp4", "upper.mp4"})
 			runner.App()->OpenWindow(dir.Ref(leaf));
 	}));
-	EXPECT_EQ(titles(runner), (std::vector<std::string>{"typed.png   100%", "untyped.png   100%",
-	                                                    "jpeg-typed.png   100%"}));
+	EXPECT_EQ(titles(runner),
+	          (std::vector<std::string>{"typed.png   100%", "untyped.png   100%",
+	                                    "jpeg-typed.png   100%", "clip.mp4   100%"}));
 }
 
 TEST(Intake, MissingFilesAndFoldersOpenNothing)
