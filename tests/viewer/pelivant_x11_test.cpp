@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -305,4 +306,37 @@ TEST_F(PelivantTest, NothingToShowEndsAtOnce)
 		EXPECT_EQ(WaitForExit(), 0);
 		EXPECT_EQ(FindWindow("notes.txt   100%"), XCB_WINDOW_NONE);
 	}
+}
+
+TEST_F(PelivantTest, VideoClipPlaysInAWindowOneFrameLarge)
+{
+	// 320x240, 10 frames a second, the frame number drawn at the top left.
+	Launch({"clip-h264.mp4"});
+	xcb_window_t clip = WaitForWindow("clip-h264.mp4   100%");
+	ASSERT_NE(clip, XCB_WINDOW_NONE);
+	ContentRect frame;
+	EXPECT_TRUE(WaitFor([&] {
+		frame = Frame(clip);
+		return frame.x == 50 && frame.y == 50 && frame.width == 320 && frame.height == 240;
+	})) << frame.x
+	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+
+	// It plays: the corner with the frame number shows several different
+	// pictures within a few seconds, and the picture is not a blank.
+	std::vector<std::vector<uint32_t>> seen;
+	WaitFor(
+	    [&] {
+		    std::vector<uint32_t> corner = Pixels(clip, 0, 0, 80, 60);
+		    if (!corner.empty() && std::find(seen.begin(), seen.end(), corner) == seen.end())
+			    seen.push_back(corner);
+		    return seen.size() >= 4;
+	    },
+	    5);
+	EXPECT_GE(seen.size(), 4u);
+	std::vector<uint32_t> whole = Pixels(clip, 0, 0, 320, 240);
+	ASSERT_FALSE(whole.empty());
+	size_t black = std::count_if(whole.begin(), whole.end(),
+	                             [](uint32_t pixel) { return (pixel & 0xffffff) == 0; });
+	EXPECT_LT(black, whole.size() / 2);
+	EXPECT_TRUE(Running());
 }
