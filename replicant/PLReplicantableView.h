@@ -50,7 +50,8 @@ private:
 	bool fIsReplicant;                 // built from an archive
 	bool fLocked;                      // mirrored by the mark of the "Lock" item
 	bool fOnTracker;                   // the host is the desktop; fixed at construction
-	PLForwardFilter* fWorkspaceFilter; // replicants only; owned
+	// Set once the forwarding filter for restored replicants exists.
+	[[maybe_unused]] PLForwardFilter* fWorkspaceFilter; // replicants only; owned
 	PLWorkspaceMenu* fWorkspaceMenu;   // replicants only; owned by the dragger's menu
 	std::string fAboutContents;
 };
