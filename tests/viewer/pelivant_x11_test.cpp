@@ -37,22 +37,8 @@ struct ContentRect {
 	int height = 0;
 };
 
-class PelivantTest : public XvfbTest {
-public:
-	static void SetUpTestSuite()
-	{
-		XvfbTest::SetUpTestSuite();
-		if (Server() != nullptr)
-			sHasWindowManager = Server()->StartWindowManager();
-	}
-
+class PelivantTest : public WithWindowManager<> {
 protected:
-	void SetUp() override
-	{
-		ASSERT_TRUE(sHasWindowManager) << "openbox did not start";
-		XvfbTest::SetUp();
-	}
-
 	void TearDown() override
 	{
 		if (fProgram > 0) {
@@ -129,7 +115,6 @@ protected:
 		ASSERT_EQ(Xdotool("windowactivate --sync " + std::to_string(window)), 0);
 	}
 
-	static bool sHasWindowManager;
 	pid_t fProgram = -1;
 
 private:
@@ -166,8 +151,6 @@ private:
 		return viewable;
 	}
 };
-
-bool PelivantTest::sHasWindowManager = false;
 
 } // namespace
 

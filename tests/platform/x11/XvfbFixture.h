@@ -50,4 +50,26 @@ private:
 	xcb_connection_t* fObserver = nullptr;
 };
 
+// The same suite with a window manager (openbox) running on its server; a
+// test fails at once when the window manager could not be started.
+template <typename Base = XvfbTest> class WithWindowManager : public Base {
+public:
+	static void SetUpTestSuite()
+	{
+		Base::SetUpTestSuite();
+		if (Base::Server() != nullptr)
+			sHasWindowManager = Base::Server()->StartWindowManager();
+	}
+
+protected:
+	void SetUp() override
+	{
+		ASSERT_TRUE(sHasWindowManager) << "openbox did not start";
+		Base::SetUp();
+	}
+
+private:
+	static inline bool sHasWindowManager = false;
+};
+
 #endif

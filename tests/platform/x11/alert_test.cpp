@@ -13,22 +13,8 @@
 
 namespace {
 
-class AlertX11Test : public XvfbTest {
-public:
-	static void SetUpTestSuite()
-	{
-		XvfbTest::SetUpTestSuite();
-		if (Server() != nullptr)
-			sHasWindowManager = Server()->StartWindowManager();
-	}
-
+class AlertX11Test : public WithWindowManager<> {
 protected:
-	void SetUp() override
-	{
-		ASSERT_TRUE(sHasWindowManager) << "openbox did not start";
-		XvfbTest::SetUp();
-	}
-
 	// The client window the window manager lists under this title.
 	xcb_window_t FindClient(const char* title) const
 	{
@@ -63,11 +49,7 @@ protected:
 		free(reply);
 		return atoms;
 	}
-
-	static bool sHasWindowManager;
 };
-
-bool AlertX11Test::sHasWindowManager = false;
 
 } // namespace
 

@@ -8,20 +8,11 @@ using namespace BPrivate;
 
 namespace {
 
-class WindowManagerTest : public X11BackendTest {
-public:
-	static void SetUpTestSuite()
-	{
-		XvfbTest::SetUpTestSuite();
-		if (Server() != nullptr)
-			sHasWindowManager = Server()->StartWindowManager();
-	}
-
+class WindowManagerTest : public WithWindowManager<X11BackendTest> {
 protected:
 	void SetUp() override
 	{
-		ASSERT_TRUE(sHasWindowManager) << "openbox did not start";
-		X11BackendTest::SetUp();
+		WithWindowManager::SetUp();
 		if (HasFatalFailure())
 			return;
 		// Every test starts on the first workspace.
@@ -60,11 +51,7 @@ protected:
 		free(reply);
 		return desktop;
 	}
-
-	static bool sHasWindowManager;
 };
-
-bool WindowManagerTest::sHasWindowManager = false;
 
 } // namespace
 
