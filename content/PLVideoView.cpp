@@ -153,10 +153,7 @@ status_t PLVideoView::Init()
 	video.display.bytes_per_row = fFrameBitmap->BytesPerRow();
 	fStatus = fVideoTrack->DecodedFormat(&request);
 	if (fStatus != B_OK) {
-		delete fFrameBitmap;
-		fFrameBitmap = NULL;
-		delete fDecodeBitmap;
-		fDecodeBitmap = NULL;
+		_ReleaseFrameBitmaps();
 		return fStatus;
 	}
 
@@ -260,15 +257,20 @@ int32 PLVideoView::_PlaybackLoop(void* data)
 void PLVideoView::_ReleaseMedia()
 {
 	fBitmap = NULL;
-	delete fFrameBitmap;
-	fFrameBitmap = NULL;
-	delete fDecodeBitmap;
-	fDecodeBitmap = NULL;
+	_ReleaseFrameBitmaps();
 	if (fVideoTrack != NULL)
 		fMediaFile->ReleaseTrack(fVideoTrack);
 	fVideoTrack = NULL;
 	delete fMediaFile;
 	fMediaFile = NULL;
+}
+
+void PLVideoView::_ReleaseFrameBitmaps()
+{
+	delete fFrameBitmap;
+	fFrameBitmap = NULL;
+	delete fDecodeBitmap;
+	fDecodeBitmap = NULL;
 }
 
 status_t PLVideoView::_CreateFrameBitmaps(uint32 width, uint32 height)
@@ -288,10 +290,7 @@ status_t PLVideoView::_CreateFrameBitmaps(uint32 width, uint32 height)
 	else if (fFrameBitmap->BytesPerRow() != fDecodeBitmap->BytesPerRow())
 		status = B_ERROR;
 	if (status != B_OK) {
-		delete fFrameBitmap;
-		fFrameBitmap = NULL;
-		delete fDecodeBitmap;
-		fDecodeBitmap = NULL;
+		_ReleaseFrameBitmaps();
 		return status;
 	}
 	// Black until the first frame is decoded, rather than whatever the

@@ -52,6 +52,7 @@ private:
 	static int32 _PlaybackLoop(void* data);
 
 	void _ReleaseMedia();
+	void _ReleaseFrameBitmaps();
 	status_t _CreateFrameBitmaps(uint32 width, uint32 height);
 	void _ShowDecodedFrame();
 
