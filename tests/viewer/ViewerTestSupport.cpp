@@ -38,7 +38,7 @@ bool show_with_view(BWindow* window, BView* view)
 	window->Show();
 	// Attachment fits the window, which queues a 'Minr' and a resize; two
 	// round trips see both handled.
-	return sync_window(window) && sync_window(window);
+	return settle_window(window);
 }
 
 void quit_window(BWindow* window)

@@ -155,11 +155,7 @@ protected:
 	}
 
 	// A refitted window posts 'Minr' and resizes: two round trips.
-	void Settle()
-	{
-		ASSERT_TRUE(sync_window(window));
-		ASSERT_TRUE(sync_window(window));
-	}
+	void Settle() { ASSERT_TRUE(settle_window(window)); }
 
 	template <typename T> T Read(T (PLControlView::*getter)() const)
 	{

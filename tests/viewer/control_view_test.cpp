@@ -167,7 +167,7 @@ TEST(ControlViewGeometry, TheResizeHandshakeIsOneShot)
 
 	// The next resize, whoever made it, is taken as ours: no rescaling.
 	offscreen_resize_window(window, 99, 49);
-	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(settle_window(window));
 	ASSERT_TRUE(window->Lock());
 	EXPECT_FALSE(view->IgnoresNextResize());
 	EXPECT_EQ(view->Magnification(), 1.0f);
@@ -175,7 +175,7 @@ TEST(ControlViewGeometry, TheResizeHandshakeIsOneShot)
 
 	// The one after it rescales the picture to the window.
 	offscreen_resize_window(window, 399, 199);
-	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(settle_window(window));
 	ASSERT_TRUE(window->Lock());
 	// Scaled to fit: edge to edge on one axis, inside on the other.
 	float width = int(199 * view->Magnification());
@@ -351,7 +351,7 @@ TEST(ControlViewGeometry, AFitThatOnlyMovesTheWindowLeavesTheNextResizeToTheUser
 	window->Unlock();
 
 	offscreen_resize_window(window, 99, 49);
-	ASSERT_TRUE(sync_window(window));
+	ASSERT_TRUE(settle_window(window));
 	ASSERT_TRUE(window->Lock());
 	EXPECT_LT(view->Magnification(), 0.5f);
 	window->Unlock();

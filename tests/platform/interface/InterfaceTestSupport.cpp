@@ -139,6 +139,11 @@ void inject_key_down(const char* bytes, int32 key, uint32 modifiers)
 	control()->KeyDown(key, bytes, static_cast<uint8>(bytes[0]));
 }
 
+bool settle_window(BWindow* window)
+{
+	return sync_window(window) && sync_window(window);
+}
+
 void inject_key_up(const char* bytes, int32 key, uint32 modifiers)
 {
 	control()->SetModifiers(modifiers);

@@ -29,6 +29,10 @@ bool wait_for(const std::function<bool()>& condition, bigtime_t timeout = 500000
 // Returns once every message queued in |window| before the call has been
 // handled; false if that takes longer than the deadline.
 bool sync_window(BWindow* window);
+// Like sync_window, and also waits for what handling those messages queued in
+// turn: a display resize reaches the views as B_VIEW_RESIZED only once the
+// window has taken it.
+bool settle_window(BWindow* window);
 
 // The window's pixel at a content point, as the display shows it.
 rgb_color window_pixel(BWindow* window, int32 x, int32 y);
