@@ -7,12 +7,13 @@
 
 #include "interface/MenuPrivate.h"
 
-BMenu::BMenu(const char* name, menu_layout layout) : BHandler(name)
+BMenu::BMenu(const char* name, menu_layout layout)
+    : BView(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
 {
 	_InitData(layout);
 }
 
-BMenu::BMenu(BMessage* archive) : BHandler(archive)
+BMenu::BMenu(BMessage* archive) : BView(archive)
 {
 	_InitData(B_ITEMS_IN_ROW);
 	if (archive == NULL)
@@ -58,10 +59,17 @@ BMenu::~BMenu()
 void BMenu::_InitData(menu_layout layout)
 {
 	fSuperitem = NULL;
+	fSelected = NULL;
+	fMaxContentWidth = 0;
 	fLayout = layout;
 	fEnabled = true;
 	fRadioMode = false;
 	fLabelFromMarked = false;
+	fHasSubmenus = false;
+	fHasShortcuts = false;
+	SetViewColor(ui_color(B_MENU_BACKGROUND_COLOR));
+	SetLowColor(ui_color(B_MENU_BACKGROUND_COLOR));
+	SetFont(be_plain_font);
 }
 
 BArchivable* BMenu::Instantiate(BMessage* archive)
@@ -73,7 +81,7 @@ BArchivable* BMenu::Instantiate(BMessage* archive)
 
 status_t BMenu::Archive(BMessage* archive, bool deep) const
 {
-	status_t status = BHandler::Archive(archive, deep);
+	status_t status = BView::Archive(archive, deep);
 	if (status == B_OK)
 		status = archive->AddInt32("_layout", fLayout);
 	if (status == B_OK)
@@ -146,6 +154,9 @@ bool BMenu::RemoveItems(int32 index, int32 count, bool deleteItems)
 	std::vector<BMenuItem*> removed(fItems.begin() + index, fItems.begin() + index + count);
 	fItems.erase(fItems.begin() + index, fItems.begin() + index + count);
 	for (BMenuItem* item : removed) {
+		if (item == fSelected)
+			fSelected = NULL;
+		item->fSelected = false;
 		item->_SetSuper(NULL);
 		// A target that was this menu makes no sense for a free item.
 		if (item->Target() == this)

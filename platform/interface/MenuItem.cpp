@@ -86,6 +86,7 @@ void BMenuItem::_InitData()
 	fShortcutChar = 0;
 	fMark = false;
 	fEnabled = true;
+	fSelected = false;
 }
 
 void BMenuItem::_SetSubmenu(BMenu* submenu)

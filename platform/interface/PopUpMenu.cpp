@@ -1,9 +1,15 @@
 #include <PopUpMenu.h>
 
+#include <MenuItem.h>
 #include <Message.h>
 
+#include "interface/MenuTracker.h"
+
+using BPrivate::MenuTracker;
+using BPrivate::PopUpTracking;
+
 BPopUpMenu::BPopUpMenu(const char* name, bool radioMode, bool labelFromMarked, menu_layout layout)
-    : BMenu(name, layout), fAutoDestruct(false)
+    : BMenu(name, layout), fTracking(NULL), fAutoDestruct(false)
 {
 	// Label-from-marked forces radio mode on, so it is set first and the radio
 	// flag given here has the last word only when it is not needed.
@@ -13,14 +19,22 @@ BPopUpMenu::BPopUpMenu(const char* name, bool radioMode, bool labelFromMarked, m
 		SetRadioMode(radioMode);
 }
 
-BPopUpMenu::BPopUpMenu(BMessage* archive) : BMenu(archive), fAutoDestruct(false)
+BPopUpMenu::BPopUpMenu(BMessage* archive) : BMenu(archive), fTracking(NULL), fAutoDestruct(false)
 {
 	bool flag;
 	if (archive != NULL && archive->FindBool("_asyncdelete", &flag) == B_OK)
 		fAutoDestruct = flag;
 }
 
-BPopUpMenu::~BPopUpMenu() = default;
+BPopUpMenu::~BPopUpMenu()
+{
+	// An open menu closes first; its tracker is done with it once it has
+	// finished (and delivered an asynchronous choice).
+	if (std::shared_ptr<PopUpTracking> tracking = PopUpTracking::Of(this)) {
+		tracking->Cancel();
+		tracking->Wait();
+	}
+}
 
 BArchivable* BPopUpMenu::Instantiate(BMessage* archive)
 {
@@ -45,4 +59,45 @@ void BPopUpMenu::SetAsyncAutoDestruct(bool on)
 bool BPopUpMenu::AsyncAutoDestruct() const
 {
 	return fAutoDestruct;
+}
+
+BMenuItem* BPopUpMenu::Go(BPoint where, bool deliversMessage, bool openAnyway, bool async)
+{
+	return _Go(where, deliversMessage, openAnyway, NULL, async);
+}
+
+BMenuItem* BPopUpMenu::Go(BPoint where, bool deliversMessage, bool openAnyway, BRect clickToOpen,
+                          bool async)
+{
+	return _Go(where, deliversMessage, openAnyway, &clickToOpen, async);
+}
+
+BPoint BPopUpMenu::ScreenLocation()
+{
+	return fWhere;
+}
+
+BMenuItem* BPopUpMenu::_Go(BPoint where, bool deliversMessage, bool openAnyway, BRect* clickToOpen,
+                           bool async)
+{
+	// A second Go() on a menu that is open already changes nothing.
+	if (PopUpTracking::Of(this) != nullptr)
+		return NULL;
+	fWhere = where;
+	BPrivate::TrackingOptions options;
+	options.where = ScreenLocation();
+	options.openAnyway = openAnyway;
+	options.hasClickToOpen = clickToOpen != NULL && clickToOpen->IsValid();
+	if (options.hasClickToOpen)
+		options.clickToOpen = *clickToOpen;
+	options.async = async;
+	options.deliversMessage = deliversMessage;
+
+	std::shared_ptr<PopUpTracking> tracking = MenuTracker::Start(this, options);
+	if (tracking == nullptr || async)
+		return NULL;
+	BMenuItem* chosen = tracking->Wait();
+	if (chosen != NULL && deliversMessage)
+		chosen->Invoke();
+	return chosen;
 }

@@ -1,9 +1,9 @@
 #ifndef _MENU_H
 #define _MENU_H
 
-#include <Handler.h>
 #include <InterfaceDefs.h>
 #include <Messenger.h>
+#include <View.h>
 
 #include <vector>
 
@@ -12,24 +12,33 @@ class BMessage;
 
 namespace BPrivate {
 class MenuAccess;
-}
+class MenuTracker;
+} // namespace BPrivate
 
 enum menu_layout { B_ITEMS_IN_ROW = 0, B_ITEMS_IN_COLUMN, B_ITEMS_IN_MATRIX };
 
 // A list of items, each a message to send or the entry to a submenu. The menu
 // owns its items (and through them its submenus); its name is the label of
-// the item that controls it.
-class BMenu : public BHandler {
+// the item that controls it. It is the view that shows its items while it is
+// open, each open menu in a window of its own.
+class BMenu : public BView {
 public:
 	BMenu(const char* name, menu_layout layout = B_ITEMS_IN_COLUMN);
-	// The name, "_layout", "_radio", "_disable", "_dyn_label" and the items in
-	// "_items", each rebuilt by the class name its archive carries.
+	// The view's fields, the name, "_layout", "_radio", "_disable",
+	// "_dyn_label" and the items in "_items", each rebuilt by the class name
+	// its archive carries.
 	BMenu(BMessage* archive);
 	virtual ~BMenu();
 
 	static BArchivable* Instantiate(BMessage* archive);
 	// Items only when |deep|; their targets are not archived.
 	virtual status_t Archive(BMessage* archive, bool deep = true) const;
+
+	virtual void AttachedToWindow();
+	virtual void Draw(BRect updateRect);
+	// The size that shows every item (BRect units: pixels - 1).
+	virtual void GetPreferredSize(float* width, float* height);
+	virtual void ResizeToPreferred();
 
 	// Appends; with an index, inserts there (false when the index is past the
 	// end or the item already belongs to a menu).
@@ -80,6 +89,10 @@ public:
 	BMenuItem* Superitem() const;
 	menu_layout Layout() const;
 
+	// Labels wider than this are cut off; 0 (the default) for no limit.
+	void SetMaxContentWidth(float width);
+	float MaxContentWidth() const;
+
 protected:
 	enum add_state { B_INITIAL_ADD, B_PROCESSING, B_ABORT };
 
@@ -91,6 +104,7 @@ protected:
 private:
 	friend class BMenuItem;
 	friend class BPrivate::MenuAccess;
+	friend class BPrivate::MenuTracker;
 
 	BMenu(const BMenu&) = delete;
 	BMenu& operator=(const BMenu&) = delete;
@@ -98,13 +112,22 @@ private:
 	void _InitData(menu_layout layout);
 	bool _AddItem(BMenuItem* item, int32 index);
 	void _ItemMarked(BMenuItem* item);
+	// Gives every item its frame; the menu's size comes out in |size|.
+	void _LayoutItems(BPoint* size);
+	// The item under a point in the menu's coordinates, or NULL.
+	BMenuItem* _ItemAt(BPoint where) const;
+	void _Select(BMenuItem* item);
 
 	std::vector<BMenuItem*> fItems; // owned
 	BMenuItem* fSuperitem;          // the item controlling this menu, or NULL
+	BMenuItem* fSelected;           // highlighted while open; window lock
+	float fMaxContentWidth;
 	menu_layout fLayout;
 	bool fEnabled;
 	bool fRadioMode;
 	bool fLabelFromMarked;
+	bool fHasSubmenus; // an arrow column is laid out
+	bool fHasShortcuts;
 };
 
 #endif

@@ -43,6 +43,8 @@ public:
 	bool IsEnabled() const;
 	bool IsMarked() const;
 	char Shortcut(uint32* modifiers = NULL) const;
+	// The item is under the pointer (or chosen by key) in an open menu.
+	bool IsSelected() const;
 
 	BMenu* Submenu() const;
 	BMenu* Menu() const;
@@ -55,6 +57,19 @@ public:
 	// disabled item, B_BAD_VALUE without a message.
 	virtual status_t Invoke(BMessage* message = NULL);
 
+protected:
+	// The label's size in the menu's font.
+	virtual void GetContentSize(float* width, float* height);
+	// The label, from ContentLocation(); the menu's colours are set.
+	virtual void DrawContent();
+	// The whole item into its menu (locked, in its window): background,
+	// mark, content, shortcut and submenu arrow.
+	virtual void Draw();
+	// Redraws the item as selected or not.
+	virtual void Highlight(bool on);
+	// Left-top of the content in the menu's coordinates.
+	BPoint ContentLocation() const;
+
 private:
 	friend class BMenu;
 	friend class BPrivate::MenuAccess;
@@ -65,6 +80,10 @@ private:
 	void _InitData();
 	void _SetSubmenu(BMenu* submenu);
 	void _SetSuper(BMenu* super);
+	void _Select(bool selected);
+	void _DrawMark();
+	void _DrawShortcut();
+	void _DrawSubmenuArrow();
 
 	char* fLabel;    // owned; NULL is ""
 	BMenu* fSubmenu; // owned
@@ -73,7 +92,8 @@ private:
 	uint32 fModifiers;
 	char fShortcutChar;
 	bool fMark;
-	bool fEnabled; // the item's own flag; IsEnabled() also asks the menu
+	bool fEnabled;  // the item's own flag; IsEnabled() also asks the menu
+	bool fSelected; // the menu's window lock
 };
 
 // A line between groups of items. It has an index like any item, is never
@@ -88,6 +108,10 @@ public:
 	virtual status_t Archive(BMessage* archive, bool deep = true) const;
 
 	virtual void SetEnabled(bool enable);
+
+protected:
+	virtual void GetContentSize(float* width, float* height);
+	virtual void Draw();
 };
 
 #endif
