@@ -34,7 +34,9 @@ enum window_look {
 	B_FLOATING_WINDOW_LOOK = 7
 };
 
-enum window_feel {
+// A fixed underlying type: the platform has private feels beyond these (its
+// menu windows), and they must be valid values of the type.
+enum window_feel : int32 {
 	B_NORMAL_WINDOW_FEEL = 0,
 	B_MODAL_SUBSET_WINDOW_FEEL = 2,
 	B_MODAL_APP_WINDOW_FEEL = 1,
