@@ -10,6 +10,7 @@
 #include <Message.h>
 #include <OS.h>
 #include <PopUpMenu.h>
+#include <Window.h>
 
 #include <math.h>
 
@@ -26,6 +27,8 @@ static const float kClickSlop = 3.0f;
 // A grab can fail while the server has not yet made the new window viewable.
 static const int32 kGrabAttempts = 20;
 static const bigtime_t kGrabRetryDelay = 10000;
+// How often a window waiting in a synchronous Go() draws what is due.
+static const bigtime_t kCallerUpdateInterval = 50000;
 
 // Guards every BPopUpMenu::fTracking.
 static std::mutex sTrackingLock;
@@ -40,10 +43,20 @@ void PopUpTracking::Finish(BMenuItem* chosen)
 	fChanged.notify_all();
 }
 
-BMenuItem* PopUpTracking::Wait()
+BMenuItem* PopUpTracking::Wait(BWindow* caller)
 {
 	std::unique_lock<std::mutex> guard(fLock);
-	fChanged.wait(guard, [this] { return fFinished; });
+	while (!fFinished) {
+		if (caller == NULL) {
+			fChanged.wait(guard);
+			continue;
+		}
+		guard.unlock();
+		caller->UpdateIfNeeded();
+		guard.lock();
+		fChanged.wait_for(guard, std::chrono::microseconds(kCallerUpdateInterval),
+		                  [this] { return fFinished; });
+	}
 	return fChosen;
 }
 

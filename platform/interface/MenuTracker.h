@@ -13,6 +13,7 @@
 class BMenu;
 class BMenuItem;
 class BPopUpMenu;
+class BWindow;
 
 namespace BPrivate {
 
@@ -30,8 +31,9 @@ enum {
 struct PopUpTracking : std::enable_shared_from_this<PopUpTracking> {
 	// The tracker closed the menus and no longer touches the menu.
 	void Finish(BMenuItem* chosen);
-	// Blocks until Finish(); the chosen item or NULL.
-	BMenuItem* Wait();
+	// Blocks until Finish(); the chosen item or NULL. A window calling from
+	// its own thread, locked, keeps drawing what becomes due meanwhile.
+	BMenuItem* Wait(BWindow* caller = NULL);
 	void Cancel();
 
 	// The tracking in progress for |menu|, or null.

@@ -2,6 +2,8 @@
 
 #include <MenuItem.h>
 #include <Message.h>
+#include <OS.h>
+#include <Window.h>
 
 #include "interface/MenuTracker.h"
 
@@ -93,10 +95,16 @@ BMenuItem* BPopUpMenu::_Go(BPoint where, bool deliversMessage, bool openAnyway, 
 	options.async = async;
 	options.deliversMessage = deliversMessage;
 
+	// Asked for here, before the menu opens: the calling thread is a window's,
+	// holding its lock, or not.
+	BWindow* caller = dynamic_cast<BWindow*>(BLooper::LooperForThread(find_thread(NULL)));
+	if (caller != NULL && !caller->IsLocked())
+		caller = NULL;
+
 	std::shared_ptr<PopUpTracking> tracking = MenuTracker::Start(this, options);
 	if (tracking == nullptr || async)
 		return NULL;
-	BMenuItem* chosen = tracking->Wait();
+	BMenuItem* chosen = tracking->Wait(caller);
 	if (chosen != NULL && deliversMessage)
 		chosen->Invoke();
 	return chosen;

@@ -596,9 +596,18 @@ public:
 	{
 	}
 
+	void Draw(BRect) override
+	{
+		SetHighColor(pressed ? make_color(200, 0, 0) : make_color(0, 0, 200));
+		FillRect(Bounds());
+	}
+
 	void MouseDown(BPoint where) override
 	{
 		locked = Window()->IsLocked();
+		// Drawn while the menu is open.
+		pressed = true;
+		Invalidate();
 		BMenuItem* item = fMenu->Go(ConvertToScreen(where), true);
 		chosen = item;
 		returned = true;
@@ -606,6 +615,7 @@ public:
 
 	std::atomic<bool> returned{false};
 	std::atomic<bool> locked{false};
+	bool pressed = false; // window thread only
 	std::atomic<BMenuItem*> chosen{NULL};
 
 private:
@@ -623,16 +633,21 @@ TEST_F(PopUpMenuTest, AWindowThreadHoldingItsLockCanWaitForAChoice)
 	window->Show();
 	ASSERT_TRUE(sync_window(window));
 
+	int32 presents = window_present_count(window);
 	control()->MoveMouse(BPoint(150, 150));
 	control()->PressButtons(B_SECONDARY_MOUSE_BUTTON);
 	ASSERT_TRUE(wait_for_popups(1));
 	EXPECT_EQ(popup_frames()[0].LeftTop(), BPoint(150, 150));
+	EXPECT_TRUE(wait_for([&] { return window_present_count(window) > presents; }))
+	    << "the waiting window still draws";
+	EXPECT_FALSE(view->returned);
 	control()->MoveMouse(center_of(menu->ItemAt(1), popup_frames()[0]));
 	control()->ReleaseButtons(B_SECONDARY_MOUSE_BUTTON);
 	EXPECT_TRUE(wait_for([view] { return view->returned.load(); }));
 	EXPECT_TRUE(view->locked);
 	EXPECT_EQ(view->chosen.load(), menu->ItemAt(1));
 	EXPECT_TRUE(sync_window(window)) << "the window runs on";
+	EXPECT_EQ(window_pixel(window, 20, 20), make_color(200, 0, 0));
 	EXPECT_EQ(fTarget.handler->WaitFor(1).size(), 1u);
 
 	window->Lock();
