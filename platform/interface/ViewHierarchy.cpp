@@ -202,6 +202,8 @@ void BView::_Attach(BWindow* window)
 	// alone go to its parent first.
 	window->AddHandler(this);
 	SetNextHandler(fParent != NULL ? static_cast<BHandler*>(fParent) : window);
+	if (fState->eventMask != 0)
+		window->fData->dispatcher.SetEventMask(this, fState->eventMask, fState->eventOptions);
 	for (BView* child = fFirstChild; child != NULL; child = child->fNextSibling)
 		child->_Attach(window);
 }

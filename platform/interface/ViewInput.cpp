@@ -47,6 +47,20 @@ status_t BView::SetMouseEventMask(uint32 mask, uint32 options)
 	return fOwner->fData->dispatcher.SetMouseEventMask(this, mask, options);
 }
 
+status_t BView::SetEventMask(uint32 mask, uint32 options)
+{
+	fState->eventMask = mask;
+	fState->eventOptions = options;
+	if (fOwner != NULL)
+		fOwner->fData->dispatcher.SetEventMask(this, mask, options);
+	return B_OK;
+}
+
+uint32 BView::EventMask()
+{
+	return fState->eventMask;
+}
+
 void BView::GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue)
 {
 	if (fOwner == NULL) {

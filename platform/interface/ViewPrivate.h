@@ -21,6 +21,10 @@ struct ViewState {
 	BPoint penLocation;
 	BFont font;
 
+	// SetEventMask(); kept while detached, in force while attached.
+	uint32 eventMask = 0;
+	uint32 eventOptions = 0;
+
 	// ConstrainClippingRegion(), in the view's coordinates.
 	BRegion constraint;
 	bool hasConstraint = false;

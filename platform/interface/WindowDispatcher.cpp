@@ -10,11 +10,14 @@
 #include <List.h>
 #include <Message.h>
 #include <MessageFilter.h>
+#include <MessageQueue.h>
 #include <View.h>
 #include <Window.h>
 
 #include <math.h>
 #include <string.h>
+
+#include <algorithm>
 
 #include "app/LooperPrivate.h"
 #include "interface/WindowPrivate.h"
@@ -42,7 +45,8 @@ static void set_int32(BMessage* message, const char* name, int32 value)
 
 WindowDispatcher::WindowDispatcher(BWindow* window)
     : fWindow(window), fLastMouseMoved(NULL), fMaskView(NULL), fMaskOptions(0),
-      fMaskViewHadPointer(false), fLastClickTime(0), fLastClickButtons(0), fClickCount(0)
+      fMaskViewHadPointer(false), fKeyMaskView(NULL), fKeyMaskOptions(0), fLastClickTime(0),
+      fLastClickButtons(0), fClickCount(0)
 {
 }
 
@@ -111,18 +115,46 @@ status_t WindowDispatcher::SetMouseEventMask(BView* view, uint32 mask, uint32 op
 		fMaskView = view;
 		fMaskOptions = options;
 		fMaskViewHadPointer = true;
-		// The pointer's events keep coming here even outside the window.
+	}
+	if ((mask & B_KEYBOARD_EVENTS) != 0) {
+		fKeyMaskView = view;
+		fKeyMaskOptions = options;
+	}
+	// The pointer's events keep coming here even outside the window; with
+	// B_LOCK_WINDOW_FOCUS the keyboard's too, so the focus cannot leave.
+	bool keyboard = (options & B_LOCK_WINDOW_FOCUS) != 0;
+	if ((mask & B_POINTER_EVENTS) != 0 || keyboard) {
 		WindowData* data = fWindow->fData;
-		if (!data->pointerGrabbed && data->surface != NULL &&
-		    display_backend()->GrabPointer(data->surface, false) == B_OK)
-			data->pointerGrabbed = true;
+		if (data->surface != NULL && (!data->pointerGrabbed || keyboard)) {
+			if (data->pointerGrabbed)
+				display_backend()->UngrabPointer();
+			data->pointerGrabbed = display_backend()->GrabPointer(data->surface, keyboard) == B_OK;
+		}
 	}
 	return B_OK;
+}
+
+void WindowDispatcher::SetEventMask(BView* view, uint32 mask, uint32 options)
+{
+	for (size_t i = 0; i < fEventMasks.size(); i++) {
+		if (fEventMasks[i].view != view)
+			continue;
+		if (mask == 0) {
+			fEventMasks.erase(fEventMasks.begin() + i);
+		} else {
+			fEventMasks[i].mask = mask;
+			fEventMasks[i].options = options;
+		}
+		return;
+	}
+	if (mask != 0)
+		fEventMasks.push_back(EventMask{view, mask, options, false});
 }
 
 void WindowDispatcher::_ReleaseMask()
 {
 	fMaskView = NULL;
+	fKeyMaskView = NULL;
 	WindowData* data = fWindow->fData;
 	if (data->pointerGrabbed) {
 		data->pointerGrabbed = false;
@@ -134,8 +166,27 @@ void WindowDispatcher::ForgetView(BView* view)
 {
 	if (fLastMouseMoved == view)
 		fLastMouseMoved = NULL;
-	if (fMaskView == view)
+	if (fMaskView == view || fKeyMaskView == view)
 		_ReleaseMask();
+	SetEventMask(view, 0, 0);
+}
+
+bool WindowDispatcher::_NewerMoveQueued() const
+{
+	BMessageQueue* queue = fWindow->MessageQueue();
+	if (queue == NULL || !queue->Lock())
+		return false;
+	bool newer = false;
+	for (int32 i = 0; BMessage* message = queue->FindMessage(i); i++) {
+		if (message->what == B_MOUSE_DOWN || message->what == B_MOUSE_UP)
+			break;
+		if (message->what == B_MOUSE_MOVED) {
+			newer = true;
+			break;
+		}
+	}
+	queue->Unlock();
+	return newer;
 }
 
 // #pragma mark - mouse
@@ -164,10 +215,13 @@ void WindowDispatcher::_MouseDown(BMessage* message, BPoint where)
 	set_point(message, "where", viewWhere);
 	set_point(message, "be:view_where", viewWhere);
 
+	BMessage original;
+	if (!fEventMasks.empty())
+		original = *message;
 	BHandler* target = view;
-	if (!_Filter(message, &target))
-		return;
-	_CallMouseHook(message, target);
+	if (_Filter(message, &target))
+		_CallMouseHook(message, target);
+	_SendToEventMasks(&original, where, view);
 }
 
 void WindowDispatcher::_MouseUp(BMessage* message, BPoint where)
@@ -177,9 +231,13 @@ void WindowDispatcher::_MouseUp(BMessage* message, BPoint where)
 	set_point(message, "where", viewWhere);
 	set_point(message, "be:view_where", viewWhere);
 
+	BMessage original;
+	if (!fEventMasks.empty())
+		original = *message;
 	BHandler* target = view;
 	if (_Filter(message, &target))
 		_CallMouseHook(message, target);
+	_SendToEventMasks(&original, where, view);
 
 	// The mask lasts until every button is up.
 	int32 buttons = 0;
@@ -194,7 +252,14 @@ void WindowDispatcher::_MouseUp(BMessage* message, BPoint where)
 
 void WindowDispatcher::_MouseMoved(BMessage* message, BPoint where)
 {
+	if (!fEventMasks.empty()) {
+		BMessage original(*message);
+		BView* handled = fMaskView != NULL ? fMaskView : ViewAt(where);
+		_SendToEventMasks(&original, where, handled);
+	}
 	if (fMaskView != NULL) {
+		if ((fMaskOptions & B_NO_POINTER_HISTORY) != 0 && _NewerMoveQueued())
+			return;
 		BPoint local = where - fMaskView->_WindowOffset();
 		bool inside = fMaskView->Bounds().Contains(local);
 		uint32 transit;
@@ -231,6 +296,48 @@ void WindowDispatcher::_SendMoved(BView* view, BMessage* message, BPoint where, 
 	BHandler* target = view;
 	if (_Filter(message, &target))
 		_CallMouseHook(message, target);
+}
+
+void WindowDispatcher::_SendToEventMasks(BMessage* message, BPoint where, BView* handled)
+{
+	if (fEventMasks.empty())
+		return;
+	// Hooks may change the masks: work on a copy, and skip views that left.
+	std::vector<EventMask> masks = fEventMasks;
+	for (const EventMask& entry : masks) {
+		if ((entry.mask & B_POINTER_EVENTS) == 0)
+			continue;
+		auto current = std::find_if(fEventMasks.begin(), fEventMasks.end(),
+		                            [&](const EventMask& e) { return e.view == entry.view; });
+		if (current == fEventMasks.end())
+			continue;
+		BView* view = entry.view;
+		BPoint local = where - view->_WindowOffset();
+		bool inside = view->Bounds().Contains(local);
+		if (view == handled) {
+			// It had this event as the view under the pointer.
+			current->hadPointer = inside;
+			continue;
+		}
+		BMessage copy(*message);
+		if (message->what == B_MOUSE_MOVED) {
+			if ((entry.options & B_NO_POINTER_HISTORY) != 0 && _NewerMoveQueued())
+				continue;
+			uint32 transit;
+			if (inside)
+				transit = current->hadPointer ? B_INSIDE_VIEW : B_ENTERED_VIEW;
+			else
+				transit = current->hadPointer ? B_EXITED_VIEW : B_OUTSIDE_VIEW;
+			current->hadPointer = inside;
+			set_int32(&copy, "be:transit", static_cast<int32>(transit));
+		} else {
+			set_point(&copy, "where", local);
+		}
+		set_point(&copy, "be:view_where", local);
+		BHandler* target = view;
+		if (_Filter(&copy, &target))
+			_CallMouseHook(&copy, target);
+	}
 }
 
 void WindowDispatcher::_Wheel(BMessage* message, BPoint where)
@@ -278,10 +385,45 @@ void WindowDispatcher::_CallMouseHook(BMessage* message, BHandler* target)
 
 // #pragma mark - keys
 
+bool WindowDispatcher::_FocusSuspended() const
+{
+	if ((fMaskView != NULL && (fMaskOptions & B_SUSPEND_VIEW_FOCUS) != 0) ||
+	    (fKeyMaskView != NULL && (fKeyMaskOptions & B_SUSPEND_VIEW_FOCUS) != 0))
+		return true;
+	for (const EventMask& entry : fEventMasks) {
+		if ((entry.options & B_SUSPEND_VIEW_FOCUS) != 0)
+			return true;
+	}
+	return false;
+}
+
 void WindowDispatcher::_Key(BMessage* message)
 {
 	BView* focus = fWindow->fData->focus;
-	BHandler* target = focus != NULL ? focus : fWindow->fTopView;
+	// Besides the focus view, the views that asked for the keyboard.
+	std::vector<BView*> listeners;
+	if (fKeyMaskView != NULL && fKeyMaskView != focus)
+		listeners.push_back(fKeyMaskView);
+	for (const EventMask& entry : fEventMasks) {
+		if ((entry.mask & B_KEYBOARD_EVENTS) != 0 && entry.view != focus &&
+		    entry.view != fKeyMaskView)
+			listeners.push_back(entry.view);
+	}
+	BMessage original(listeners.empty() ? BMessage() : *message);
+
+	if (!_FocusSuspended())
+		_DeliverKey(message, focus != NULL ? static_cast<BHandler*>(focus) : fWindow->fTopView);
+	for (BView* view : listeners) {
+		// A hook may have removed it meanwhile.
+		if (view->Window() != fWindow)
+			continue;
+		BMessage copy(original);
+		_DeliverKey(&copy, view);
+	}
+}
+
+void WindowDispatcher::_DeliverKey(BMessage* message, BHandler* target)
+{
 	if (!_Filter(message, &target))
 		return;
 

@@ -169,7 +169,12 @@ public:
 
 	// Input.
 	bool IsFocus() const;
+	// Only while handling B_MOUSE_DOWN; lasts until every button is up.
 	status_t SetMouseEventMask(uint32 mask, uint32 options = 0);
+	// Lasts until changed: the view also gets every pointer event
+	// (B_POINTER_EVENTS) and/or every key (B_KEYBOARD_EVENTS) of its window.
+	status_t SetEventMask(uint32 mask, uint32 options = 0);
+	uint32 EventMask();
 	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);
 	// Only while a mouse button is down. The message is copied; the bitmap
 	// belongs to the drag from then on. The drop's reply goes to |replyTo|
