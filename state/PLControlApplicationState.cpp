@@ -12,6 +12,7 @@
 
 #include "view/Commands.h"
 #include "view/PLControlView.h"
+#include "view/PLPopUpMenu.h"
 
 // The cube root of two: three steps double or halve the magnification.
 static const float kZoomStep = 1.2599210739135742f;
@@ -91,7 +92,24 @@ void PLControlApplicationState::KeyDown(PLControlView* view, const char* bytes, 
 
 void PLControlApplicationState::MouseDown(PLControlView* view, BPoint where)
 {
-	PLControlState::MouseDown(view, where);
+	int32 buttons = 0;
+	BLooper* looper = view->Looper();
+	if (looper != NULL && looper->CurrentMessage() != NULL)
+		looper->CurrentMessage()->FindInt32("buttons", &buttons);
+
+	// The secondary button wins over the primary: the menu, not a drag.
+	if ((buttons & B_SECONDARY_MOUSE_BUTTON) == 0) {
+		PLControlState::MouseDown(view, where);
+		return;
+	}
+
+	BPoint point = view->ConvertToScreen(where);
+	// Released within this box the menu stays open for a click.
+	BRect box(-5.0, -5.0, 5.0, 5.0);
+	box.OffsetBy(point);
+	PLPopUpMenu* menu = new PLPopUpMenu(view);
+	menu->SetAsyncAutoDestruct(true);
+	menu->Go(point, true, false, box, true);
 }
 
 void PLControlApplicationState::MessageReceived(PLControlView* view, BMessage* message)

@@ -563,3 +563,36 @@ TEST_F(ApplicationStateTest, NormalSizeRedrawsAlsoWhenTheWindowOnlyMoves)
 	EXPECT_EQ(WindowFrame(), BRect(823, 300, 1022, 399));
 	EXPECT_TRUE(close_color(window_pixel(window, 10, 50), red));
 }
+
+// The secondary button opens the context menu instead of a drag, also with
+// the primary button down; its commands come back to the view.
+TEST_F(ApplicationStateTest, TheSecondaryButtonOpensTheContextMenu)
+{
+	Show(new SyntheticView(200, 100, make_color(0, 0, 255), "menu.png"), BRect(300, 300, 499, 399));
+	OffscreenControl* control = OffscreenControl::Get();
+	for (uint32 buttons : {uint32(B_SECONDARY_MOUSE_BUTTON),
+	                       uint32(B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON)}) {
+		inject_mouse_moved(BPoint(350, 330));
+		inject_mouse_pressed(buttons);
+		ASSERT_TRUE(wait_for_popups(1)) << buttons;
+		// Released inside the opening box: the menu stays up for a choice.
+		inject_mouse_released(buttons);
+		ASSERT_TRUE(window->Lock());
+		EXPECT_FALSE(static_cast<SyntheticView*>(view)->IsDragging());
+		window->Unlock();
+
+		const char down[] = {B_DOWN_ARROW, 0};
+		const char right[] = {B_RIGHT_ARROW, 0};
+		const char enter[] = {B_ENTER, 0};
+		// "Zoom", into it, "In".
+		control->KeyDown(0, down, B_DOWN_ARROW);
+		control->KeyDown(0, right, B_RIGHT_ARROW);
+		ASSERT_TRUE(wait_for_popups(2));
+		control->KeyDown(0, down, B_DOWN_ARROW);
+		control->KeyDown(0, enter, B_ENTER);
+		ASSERT_TRUE(wait_for_popups(0));
+		Settle();
+	}
+	EXPECT_EQ(Magnification(), kStep * kStep);
+	EXPECT_EQ(Title(), "menu.png   158%");
+}
