@@ -341,9 +341,20 @@ status_t BDragger::SetPopUp(BPopUpMenu* menu)
 	return B_OK;
 }
 
-void BDragger::_ShowPopUp(BPoint /*where*/)
+void BDragger::_ShowPopUp(BPoint where)
 {
-	// Opening the menu needs BPopUpMenu::Go(); see MouseDown().
+	BView* target = _ResolvedTarget();
+	BPopUpMenu* menu = PopUp();
+	if (target == NULL || menu == NULL)
+		return;
+	// The items speak to the target, wherever the menu came from (an archive
+	// restores them without one).
+	menu->SetTargetForItems(target);
+	BPoint screenWhere = ConvertToScreen(where);
+	// Released near the press, the menu stays open for a click. The dragger
+	// keeps the menu: it is not deleted when it closes.
+	BRect clickToOpen(screenWhere.x - 2, screenWhere.y - 2, screenWhere.x + 2, screenWhere.y + 2);
+	menu->Go(screenWhere, true, false, clickToOpen, true);
 }
 
 // #pragma mark - input

@@ -139,6 +139,24 @@ void inject_key_down(const char* bytes, int32 key, uint32 modifiers)
 	control()->KeyDown(key, bytes, static_cast<uint8>(bytes[0]));
 }
 
+std::vector<BRect> popup_frames()
+{
+	std::vector<BRect> frames;
+	for (BPrivate::DisplaySurface* surface : control()->Surfaces()) {
+		if (control()->TypeOf(surface) == BPrivate::kPopUpSurface && control()->IsShown(surface))
+			frames.insert(frames.begin(), control()->FrameOf(surface));
+	}
+	return frames;
+}
+
+bool wait_for_popups(size_t count)
+{
+	return wait_for([count] {
+		bool grabbed = control()->PointerGrab() != NULL;
+		return popup_frames().size() == count && grabbed == (count > 0);
+	});
+}
+
 bool settle_window(BWindow* window)
 {
 	return sync_window(window) && sync_window(window);

@@ -8,8 +8,10 @@
 #include <Application.h>
 #include <GraphicsDefs.h>
 #include <Point.h>
+#include <Rect.h>
 
 #include <functional>
+#include <vector>
 
 class BWindow;
 
@@ -33,6 +35,12 @@ bool sync_window(BWindow* window);
 // turn: a display resize reaches the views as B_VIEW_RESIZED only once the
 // window has taken it.
 bool settle_window(BWindow* window);
+
+// The shown pop-up menus' frames on the screen, the first opened first.
+std::vector<BRect> popup_frames();
+// Waits until |count| menus are open and hold the pointer (or, for 0, until
+// every menu has closed and let it go).
+bool wait_for_popups(size_t count);
 
 // The window's pixel at a content point, as the display shows it.
 rgb_color window_pixel(BWindow* window, int32 x, int32 y);

@@ -6,6 +6,7 @@
 #include <AppDefs.h>
 #include <Dragger.h>
 #include <Menu.h>
+#include <MessageFilter.h>
 #include <MenuItem.h>
 #include <Message.h>
 #include <PopUpMenu.h>
@@ -502,5 +503,52 @@ TEST_F(DraggerWindowTest, HandleOutsideItsParentMovesToTheCorner)
 	ASSERT_TRUE(window->Lock());
 	window->AddChild(small);
 	EXPECT_EQ(outside->Frame(), BRect(32, 22, 39, 29));
+	window->Unlock();
+}
+
+namespace {
+
+// Counts the messages of one kind that reach a handler.
+class CountingFilter : public BMessageFilter {
+public:
+	explicit CountingFilter(uint32 what) : BMessageFilter(what) {}
+	filter_result Filter(BMessage*, BHandler**) override
+	{
+		count++;
+		return B_SKIP_MESSAGE;
+	}
+	std::atomic<int> count{0};
+};
+
+} // namespace
+
+// The secondary button opens the pop-up at the handle; its items speak to the
+// target, and the dragger keeps the menu after it closes.
+TEST_F(DraggerWindowTest, SecondaryPressOpensThePopUpForTheTarget)
+{
+	BPopUpMenu* menu = new BPopUpMenu("Shelf", false, false);
+	menu->AddItem(new BMenuItem("Ping", new BMessage('ping')));
+	dragger->SetPopUp(menu);
+	CountingFilter* pings = new CountingFilter('ping');
+	target->AddFilter(pings);
+	ShowAndWait();
+
+	for (int round = 1; round <= 2; round++) {
+		inject_mouse_moved(HandleOnScreen(3, 3));
+		inject_mouse_pressed(B_SECONDARY_MOUSE_BUTTON);
+		ASSERT_TRUE(wait_for_popups(1));
+		std::vector<BRect> frames = popup_frames();
+		EXPECT_EQ(frames[0].LeftTop(), HandleOnScreen(3, 3));
+		// Released where it was pressed: the menu stays up for a choice.
+		inject_mouse_released(B_SECONDARY_MOUSE_BUTTON);
+		const char down[] = {B_DOWN_ARROW, 0};
+		const char enter[] = {B_ENTER, 0};
+		BPrivate::OffscreenControl::Get()->KeyDown(0, down, B_DOWN_ARROW);
+		BPrivate::OffscreenControl::Get()->KeyDown(0, enter, B_ENTER);
+		ASSERT_TRUE(wait_for_popups(0));
+		EXPECT_TRUE(wait_for([&] { return pings->count.load() == round; }));
+	}
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(dragger->PopUp(), menu);
 	window->Unlock();
 }

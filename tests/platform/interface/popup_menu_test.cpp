@@ -32,27 +32,6 @@ OffscreenControl* control()
 	return OffscreenControl::Get();
 }
 
-// The shown pop-up surfaces' frames, in the order they opened (root first).
-std::vector<BRect> popup_frames()
-{
-	std::vector<BRect> frames;
-	for (DisplaySurface* surface : control()->Surfaces()) {
-		if (control()->TypeOf(surface) == BPrivate::kPopUpSurface && control()->IsShown(surface))
-			frames.insert(frames.begin(), control()->FrameOf(surface));
-	}
-	return frames;
-}
-
-// Waits until |count| menus are open and hold the pointer (or, for 0, until
-// every menu has closed and let it go).
-bool wait_for_popups(size_t count)
-{
-	return wait_for([count] {
-		bool grabbed = control()->PointerGrab() != NULL;
-		return popup_frames().size() == count && grabbed == (count > 0);
-	});
-}
-
 const void* source_of(const BMessage& message)
 {
 	void* source = NULL;
