@@ -115,6 +115,53 @@ protected:
 		ASSERT_EQ(Xdotool("windowactivate --sync " + std::to_string(window)), 0);
 	}
 
+	// Viewable windows that the window manager does not frame: menus.
+	int CountPopUps()
+	{
+		xcb_query_tree_reply_t* tree =
+		    xcb_query_tree_reply(Observer(), xcb_query_tree(Observer(), ObserverRoot()), nullptr);
+		if (tree == nullptr)
+			return 0;
+		xcb_window_t* children = xcb_query_tree_children(tree);
+		int count = 0;
+		for (int i = 0; i < xcb_query_tree_children_length(tree); i++) {
+			xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+			    Observer(), xcb_get_window_attributes(Observer(), children[i]), nullptr);
+			if (attributes != nullptr && attributes->override_redirect &&
+			    attributes->map_state == XCB_MAP_STATE_VIEWABLE)
+				count++;
+			free(attributes);
+		}
+		free(tree);
+		return count;
+	}
+
+	// Clicks the secondary button in the middle of |window| and waits for
+	// the context menu, which stays open for the keys that choose from it.
+	void OpenMenu(xcb_window_t window)
+	{
+		ContentRect frame = Frame(window);
+		int before = CountPopUps();
+		ASSERT_EQ(Xdotool("mousemove " + std::to_string(frame.x + frame.width / 2) + " " +
+		                  std::to_string(frame.y + frame.height / 2) + " click 3"),
+		          0);
+		ASSERT_TRUE(WaitFor([&] { return CountPopUps() > before; })) << "no menu opened";
+	}
+
+	xcb_window_t ActiveWindow()
+	{
+		xcb_get_property_reply_t* reply = xcb_get_property_reply(
+		    Observer(),
+		    xcb_get_property(Observer(), 0, ObserverRoot(), Atom("_NET_ACTIVE_WINDOW"),
+		                     XCB_ATOM_WINDOW, 0, 1),
+		    nullptr);
+		xcb_window_t active = XCB_WINDOW_NONE;
+		if (reply != nullptr && xcb_get_property_value_length(reply) == 4)
+			active = *(xcb_window_t*) xcb_get_property_value(reply);
+		free(reply);
+		return active;
+	}
+
 	pid_t fProgram = -1;
 
 private:
@@ -322,4 +369,47 @@ TEST_F(PelivantTest, VideoClipPlaysInAWindowOneFrameLarge)
 	                             [](uint32_t pixel) { return (pixel & 0xffffff) == 0; });
 	EXPECT_LT(black, whole.size() / 2);
 	EXPECT_TRUE(Running());
+}
+
+TEST_F(PelivantTest, TheContextMenuCommandsWork)
+{
+	Launch({"a.png", "b.jpg"});
+	xcb_window_t a = WaitForWindow("a.png   100%");
+	xcb_window_t b = WaitForWindow("b.jpg   100%");
+	ASSERT_NE(a, XCB_WINDOW_NONE);
+	ASSERT_NE(b, XCB_WINDOW_NONE);
+	Focus(a);
+
+	// Zoom > In: the view zooms and its window is refitted.
+	OpenMenu(a);
+	ASSERT_EQ(Xdotool("key Down Right Return"), 0);
+	ASSERT_NE(WaitForWindow("a.png   125%"), XCB_WINDOW_NONE);
+	EXPECT_TRUE(WaitFor([&] { return CountPopUps() == 0; }));
+
+	// Window > Next: the application activates the other window.
+	OpenMenu(a);
+	ASSERT_EQ(Xdotool("key Down Down Right Down Return"), 0);
+	EXPECT_TRUE(WaitFor([&] { return ActiveWindow() == b; }));
+
+	// About: the about box, until "Ok".
+	OpenMenu(b);
+	ASSERT_EQ(Xdotool("key Down Down Down Return"), 0);
+	xcb_window_t about = WaitForWindow("About");
+	ASSERT_NE(about, XCB_WINDOW_NONE);
+	ASSERT_EQ(Xdotool("key Return"), 0);
+	EXPECT_TRUE(WaitFor([&] { return FindWindow("About") == XCB_WINDOW_NONE; }));
+
+	// Close: that window goes, the program stays.
+	Focus(b);
+	OpenMenu(b);
+	ASSERT_EQ(Xdotool("key Down Down Down Down Return"), 0);
+	EXPECT_TRUE(WaitFor([&] { return FindWindow("b.jpg   100%") == XCB_WINDOW_NONE; }));
+	usleep(200000);
+	EXPECT_TRUE(Running());
+
+	// Quit: the program ends.
+	Focus(a);
+	OpenMenu(a);
+	ASSERT_EQ(Xdotool("key Down Down Down Down Down Return"), 0);
+	EXPECT_EQ(WaitForExit(), 0);
 }
