@@ -372,6 +372,49 @@ TEST_F(PelivantTest, VideoClipPlaysInAWindowOneFrameLarge)
 	EXPECT_TRUE(Running());
 }
 
+TEST_F(PelivantTest, APlayingClipZoomsAndQuitsAtOnce)
+{
+	Launch({"clip-h264.mp4"});
+	xcb_window_t clip = WaitForWindow("clip-h264.mp4   100%");
+	ASSERT_NE(clip, XCB_WINDOW_NONE);
+	Focus(clip);
+
+	// One step in while it plays: the window grows around the larger picture
+	// as it does for a still one (319 x 239 spans times the cube root of
+	// two, truncated: 401 x 301).
+	ASSERT_EQ(Xdotool("key plus"), 0);
+	ASSERT_NE(WaitForWindow("clip-h264.mp4   125%"), XCB_WINDOW_NONE);
+	ContentRect zoomed;
+	EXPECT_TRUE(WaitFor([&] {
+		zoomed = Frame(clip);
+		return zoomed.width == 402 && zoomed.height == 302;
+	})) << zoomed.width
+	    << "x" << zoomed.height;
+
+	// It goes on playing at the new size: the frame number's corner changes,
+	// and the frames fill the grown window, including the rows and columns
+	// that the window had not before.
+	std::vector<std::vector<uint32_t>> seen;
+	WaitFor(
+	    [&] {
+		    std::vector<uint32_t> corner = Pixels(clip, 0, 0, 100, 75);
+		    if (!corner.empty() && std::find(seen.begin(), seen.end(), corner) == seen.end())
+			    seen.push_back(corner);
+		    return seen.size() >= 4;
+	    },
+	    5);
+	EXPECT_GE(seen.size(), 4u);
+	std::vector<uint32_t> margin = Pixels(clip, 320, 240, 82, 62);
+	ASSERT_FALSE(margin.empty());
+	size_t black = std::count_if(margin.begin(), margin.end(),
+	                             [](uint32_t pixel) { return (pixel & 0xffffff) == 0; });
+	EXPECT_LT(black, margin.size() / 2);
+
+	// 'q' ends the program while the clip plays, at once and cleanly.
+	ASSERT_EQ(Xdotool("key q"), 0);
+	EXPECT_EQ(WaitForExit(2), 0);
+}
+
 TEST_F(PelivantTest, TheContextMenuCommandsWork)
 {
 	Launch({"a.png", "b.jpg"});
