@@ -318,10 +318,14 @@ status_t Painter::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destinat
 		sourceX = int32(srcLeft + firstX);
 		sourceY = int32(srcTop + firstY);
 	} else {
+		// The first drawn pixel goes into the translation rather than into
+		// the composite's source position: pixman keeps positions in 16.16
+		// fixed point, and a picture magnified and scrolled far puts it tens
+		// of thousands of pixels into the destination rect.
 		pixman_f_transform matrix;
 		pixman_f_transform_init_scale(&matrix, scaleX * factor, scaleY * factor);
-		matrix.m[0][2] = srcLeft * factor;
-		matrix.m[1][2] = srcTop * factor;
+		matrix.m[0][2] = (srcLeft + firstX * scaleX) * factor;
+		matrix.m[1][2] = (srcTop + firstY * scaleY) * factor;
 		pixman_transform transform;
 		if (!pixman_transform_from_pixman_f_transform(&transform, &matrix)) {
 			pixman_image_unref(image);
@@ -333,8 +337,8 @@ status_t Painter::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destinat
 		pixman_image_set_filter(image, filter, NULL, 0);
 		// Bilinear samples at the edges repeat the edge instead of fading out.
 		pixman_image_set_repeat(image, PIXMAN_REPEAT_PAD);
-		sourceX = int32(firstX);
-		sourceY = int32(firstY);
+		sourceX = 0;
+		sourceY = 0;
 	}
 	pixman_image_composite32(picture->opaque ? PIXMAN_OP_SRC : PIXMAN_OP_OVER, image, NULL, fTarget,
 	                         sourceX, sourceY, 0, 0, x, y, width, height);

@@ -2,6 +2,7 @@
 #include <Font.h>
 #include <Region.h>
 
+#include <algorithm>
 #include <stdlib.h>
 #include <string.h>
 #include <vector>
@@ -255,6 +256,32 @@ TEST(Painter, ScaledBitmapLandsOnWholePixels)
 	EXPECT_EQ(past.At(1, 1), rgb(kYellow));
 	EXPECT_EQ(past.At(2, 2), rgb(kWhite));
 	EXPECT_EQ(past.Count(rgb(kWhite)), 64 - 4);
+	delete bitmap;
+}
+
+// A magnified picture scrolled far from its left-top edge puts the window
+// tens of thousands of pixels into the destination rect; the pixels must
+// still come from the right place (and not turn black), also at extreme
+// magnifications where one source pixel covers the whole window.
+TEST(Painter, FarIntoAHugeMagnificationStillSamplesTheRightPixels)
+{
+	// Columns alternate red and blue, rows are uniform.
+	BBitmap* bitmap = make_bitmap(6000, 4, [&](int32 x, int32) {
+		return x % 2 == 0 ? rgb(kRed) : rgb(kBlue);
+	});
+	for (double scale : {10.0, 100.0, 1000.0, 159000.0}) {
+		Canvas canvas(16, 4);
+		// Source column 5001 (blue) starts at canvas x 0.
+		double left = -5001 * scale;
+		BRect destination(left, 0, left + 6000 * scale - 1, 4 * scale - 1);
+		ASSERT_EQ(canvas.painter.DrawBitmap(bitmap, bitmap->Bounds(), destination), B_OK);
+		int32 wholeColumn = int32(std::min(scale, 16.0));
+		for (int32 x = 0; x < wholeColumn; x++)
+			EXPECT_EQ(canvas.At(x, 2), rgb(kBlue)) << "scale " << scale << " x " << x;
+		if (scale < 16) {
+			EXPECT_EQ(canvas.At(int32(scale), 2), rgb(kRed)) << "scale " << scale;
+		}
+	}
 	delete bitmap;
 }
 
