@@ -148,8 +148,6 @@ void BWindow::_CreateSurface()
 
 BWindow::~BWindow()
 {
-	BPrivate::unregister_window(this);
-
 	// Detach and delete the views; their hooks run in this thread, still
 	// attached while they run.
 	if (!IsLocked())
@@ -171,6 +169,12 @@ BWindow::~BWindow()
 	}
 	delete fData;
 	fData = NULL;
+
+	// Only now does the application stop counting the window: until its views
+	// are gone (and with them the threads they run), the application's
+	// destructor still finds it, and waits for it, so that the process does
+	// not end under a window that is quitting on its own.
+	BPrivate::unregister_window(this);
 }
 
 void BWindow::Quit()

@@ -277,6 +277,39 @@ TEST(WindowFrame, QuitDeletesTheWindowAndItsViews)
 	EXPECT_TRUE(wait_for([&] { return be_app->CountWindows() == windowsBefore; }));
 }
 
+TEST(WindowFrame, TheApplicationEndsOnlyAfterAWindowQuittingOnItsOwn)
+{
+	ASSERT_EQ(be_app, nullptr);
+	BApplication* app = new BApplication("application/x-vnd.test-quitting-window");
+	static std::atomic<bool> detaching;
+	static std::atomic<bool> deleted;
+	detaching = false;
+	deleted = false;
+	// Slow to go, as a view is that has a thread of its own to end.
+	class SlowView : public BView {
+	public:
+		SlowView() : BView(BRect(0, 0, 9, 9), "slow", B_FOLLOW_NONE, 0) {}
+		~SlowView() override { deleted = true; }
+		void AllDetached() override
+		{
+			detaching = true;
+			snooze(300000);
+		}
+	};
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "slow", B_TITLED_WINDOW, 0);
+	window->AddChild(new SlowView);
+	window->Show();
+	ASSERT_TRUE(sync_window(window));
+
+	// The window quits in its own thread, as its close box makes it; while
+	// it tears down its views, the application ends.
+	window->PostMessage(B_QUIT_REQUESTED);
+	ASSERT_TRUE(wait_for([] { return detaching.load(); }));
+	app->Lock();
+	delete app;
+	EXPECT_TRUE(deleted);
+}
+
 TEST(WindowFrame, CloseBoxAndActivationReachTheWindowAndItsViews)
 {
 	InterfaceTestApp app;
