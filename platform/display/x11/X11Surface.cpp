@@ -28,7 +28,7 @@ const size_t kPutImageHeader = 24;
 
 X11Surface::X11Surface(X11Connection& connection, xcb_window_t window)
     : fConnection(connection), fWindow(window), fGc(0), fWidth(0), fHeight(0), fBuffer(),
-      fPending(false), fPendingCookie()
+      fPresented(false), fPending(false), fPendingCookie()
 {
 	xcb_connection_t* c = fConnection.Connection();
 	fGc = xcb_generate_id(c);
@@ -58,7 +58,7 @@ status_t X11Surface::SetSize(int32 width, int32 height)
 
 	// The server may still be reading the old buffer.
 	WaitIdle();
-	if (fBuffer.bits != nullptr) {
+	if (fBuffer.bits != nullptr && fPresented) {
 		int32 rows = height < fHeight ? height : fHeight;
 		size_t rowBytes = (size_t) (width < fWidth ? width : fWidth) * 4;
 		for (int32 row = 0; row < rows; row++) {
@@ -164,6 +164,7 @@ void X11Surface::Present(const pixman_box32_t* boxes, int count)
 {
 	if (fBuffer.bits == nullptr || count <= 0)
 		return;
+	fPresented = true;
 	xcb_connection_t* c = fConnection.Connection();
 	bool sent = false;
 	for (int i = 0; i < count; i++) {

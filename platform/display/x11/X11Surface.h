@@ -27,9 +27,12 @@ public:
 	~X11Surface();
 
 	// (Re)creates the buffer for width x height pixels, keeping the pixels
-	// that old and new sizes share; new ones are undefined. B_BAD_VALUE for
-	// sizes that do not fit the X protocol, B_NO_MEMORY when no buffer could
-	// be made (the old one then stays).
+	// that old and new sizes share once anything has been presented; new
+	// ones are undefined. Before the first present nothing is kept: a window
+	// being set up is drawn whole before it is shown, and copying a buffer
+	// that size (a screenful is 8 MB) only delays its first picture.
+	// B_BAD_VALUE for sizes that do not fit the X protocol, B_NO_MEMORY when
+	// no buffer could be made (the old one then stays).
 	status_t SetSize(int32 width, int32 height);
 
 	uint8* Bits() const { return fBuffer.bits; }
@@ -66,7 +69,8 @@ private:
 	int32 fWidth;
 	int32 fHeight;
 	Buffer fBuffer;
-	bool fPending; // a present is not known to be read yet
+	bool fPresented; // something has been presented: resizes keep pixels
+	bool fPending;   // a present is not known to be read yet
 	xcb_get_input_focus_cookie_t fPendingCookie;
 	std::vector<uint8> fStrip; // scratch rows for image puts of part of a row
 };

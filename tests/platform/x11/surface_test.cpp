@@ -141,6 +141,9 @@ TEST_P(SurfaceTest, ResizeKeepsTheSharedPixels)
 		for (int x = 0; x < 40; x++)
 			((uint32*) (surface.Bits() + y * surface.BytesPerRow()))[x] = (uint32) (y * 1000 + x);
 	}
+	// Shown once: from now on its pixels are the window's.
+	pixman_box32_t all = {0, 0, 40, 30};
+	surface.Present(&all, 1);
 	// Wider but shorter: the rows move to the new stride.
 	ASSERT_EQ(surface.SetSize(70, 20), B_OK);
 	for (int y = 0; y < 20; y++) {
