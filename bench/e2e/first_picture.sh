@@ -3,6 +3,7 @@
 # picture's pixels are on the X screen, for pelivant and for peer viewers.
 #
 #   bash bench/e2e/first_picture.sh [-n RUNS] [--cold] [--viewers "pelivant feh sxiv"]
+#                                   [--baseline PATH]
 #
 # Needs a release build (bash scripts/build.sh release). Runs on a private
 # Xvfb (1920x1080x24) under openbox, so that every viewer's window is mapped
@@ -14,6 +15,8 @@
 # (default 7) launches, the viewers taking turns; the table gives the median
 # and the minimum in milliseconds of "picture shown" and, for reference, of the
 # first window mapped. --cold drops the page cache before every launch.
+# --baseline adds another pelivant executable (an older build, say) as the
+# viewer "baseline", taking its turns with the others under the same load.
 #
 # The peers (feh, sxiv) are installed with apt-get when missing and running as
 # root; a viewer that cannot be found is left out of the table.
@@ -23,12 +26,15 @@ bin="$root/build/release/bin"
 runs=7
 cold=0
 viewers="pelivant feh sxiv"
+baseline=""
 while [ "$#" -gt 0 ]; do
   case "$1" in
     -n) runs=$2; shift 2 ;;
     --cold) cold=1; shift ;;
     --viewers) viewers=$2; shift 2 ;;
-    *) echo "usage: $0 [-n RUNS] [--cold] [--viewers \"pelivant feh sxiv\"]" >&2; exit 2 ;;
+    --baseline) baseline=$2; shift 2 ;;
+    *) echo "usage: $0 [-n RUNS] [--cold] [--viewers \"pelivant feh sxiv\"] [--baseline PATH]" >&2
+       exit 2 ;;
   esac
 done
 
@@ -44,6 +50,7 @@ done
 viewer_command() {
   case "$1" in
     pelivant) echo "$bin/pelivant" ;;
+    baseline) echo "$baseline" ;;
     *) command -v "$1" || true ;;
   esac
 }
@@ -59,6 +66,10 @@ for viewer in $viewers; do
     echo "first_picture: $viewer is not installed; left out" >&2
   fi
 done
+if [ -n "$baseline" ]; then
+  [ -x "$baseline" ] || { echo "first_picture: $baseline is not an executable" >&2; exit 1; }
+  available+=(baseline)
+fi
 [ "${#available[@]}" -gt 0 ] || { echo "first_picture: no viewer to measure" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/first-picture.XXXXXX)
