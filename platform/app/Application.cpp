@@ -12,6 +12,8 @@
 #include <Roster.h>
 
 #include "app/ApplicationPrivate.h"
+#include "app/ExclusiveLaunch.h"
+#include "app/LaunchEndpoint.h"
 #include "app/LooperPrivate.h"
 #include "storage/EntryRefPath.h"
 
@@ -34,26 +36,33 @@ static bool is_valid_signature(const char* signature)
 	return strchr(signature + sizeof(kSupertype) - 1, '/') == NULL;
 }
 
+static bool executable_path(char (&path)[PATH_MAX])
+{
+	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	if (length <= 0)
+		return false;
+	path[length] = '\0';
+	return true;
+}
+
 static status_t executable_ref(entry_ref* ref)
 {
 	char path[PATH_MAX];
-	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	if (length <= 0)
+	if (!executable_path(path))
 		return B_ENTRY_NOT_FOUND;
-	path[length] = '\0';
 	return BPrivate::ref_for_path(path, ref);
 }
 
 BApplication::BApplication(const char* signature)
     : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fAppFlags(B_MULTIPLE_LAUNCH),
-      fReadyToRunCalled(false), fQuitBeforeRun(false)
+      fReadyToRunCalled(false), fQuitBeforeRun(false), fLaunchEndpoint(NULL)
 {
 	_Init(signature, NULL);
 }
 
 BApplication::BApplication(const char* signature, status_t* error)
     : BLooper("application"), fSignature(NULL), fInitError(B_NO_INIT), fAppFlags(B_MULTIPLE_LAUNCH),
-      fReadyToRunCalled(false), fQuitBeforeRun(false)
+      fReadyToRunCalled(false), fQuitBeforeRun(false), fLaunchEndpoint(NULL)
 {
 	_Init(signature, error);
 }
@@ -72,12 +81,6 @@ void BApplication::_Init(const char* signature, status_t* error)
 	if (fInitError != B_OK)
 		return;
 
-	be_app = this;
-	be_app_messenger = BMessenger(NULL, this);
-	BPrivate::set_default_reply_port(BPrivate::LooperAccess::Record(this)->id);
-	fThread = find_thread(NULL);
-	BPrivate::LooperAccess::Record(this)->thread = fThread;
-
 	// Without a flags resource an application may be launched many times, as
 	// the Be roster assumes.
 	entry_ref executable;
@@ -90,18 +93,50 @@ void BApplication::_Init(const char* signature, status_t* error)
 	}
 
 	std::vector<std::string> arguments;
+	BMessage argv;
+	bool hasArguments = false;
 	if (BPrivate::read_command_line(&arguments) == B_OK && arguments.size() > 1) {
 		char cwd[PATH_MAX];
-		BMessage argv;
-		if (BPrivate::build_argv_message(arguments, getcwd(cwd, sizeof(cwd)), &argv) == B_OK)
-			PostMessage(&argv);
+		hasArguments =
+		    BPrivate::build_argv_message(arguments, getcwd(cwd, sizeof(cwd)), &argv) == B_OK;
 	}
+
+	if ((fAppFlags & B_LAUNCH_MASK) == B_EXCLUSIVE_LAUNCH) {
+		bool handedOver = false;
+		fLaunchEndpoint = BPrivate::claim_exclusive_launch(
+		    signature, getenv("DISPLAY"), hasArguments ? &argv : NULL, &handedOver);
+		// The running instance has the files now; this launch ends here, as
+		// it does on the Be roster, and never reaches Run().
+		if (handedOver)
+			exit(0);
+	}
+
+	be_app = this;
+	be_app_messenger = BMessenger(NULL, this);
+	BPrivate::set_default_reply_port(BPrivate::LooperAccess::Record(this)->id);
+	fThread = find_thread(NULL);
+	BPrivate::LooperAccess::Record(this)->thread = fThread;
+
+	if (hasArguments)
+		PostMessage(&argv);
 	PostMessage(B_READY_TO_RUN);
+
+	// Later launches are taken only now, so that this launch's own arguments
+	// come first.
+	char path[PATH_MAX];
+	if (fLaunchEndpoint != NULL &&
+	    (!executable_path(path) || fLaunchEndpoint->Start(be_app_messenger, path) != B_OK)) {
+		delete fLaunchEndpoint;
+		fLaunchEndpoint = NULL;
+	}
 }
 
 BApplication::~BApplication()
 {
 	if (be_app == this) {
+		// Later launches find no instance from here on.
+		delete fLaunchEndpoint;
+		fLaunchEndpoint = NULL;
 		Lock();
 		_QuitAllWindows(true);
 		be_app = NULL;

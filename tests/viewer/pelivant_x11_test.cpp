@@ -458,3 +458,26 @@ TEST_F(PelivantTest, TheContextMenuCommandsWork)
 	ASSERT_EQ(Xdotool("key Down Down Down Down Down Return"), 0);
 	EXPECT_EQ(WaitForExit(), 0);
 }
+
+TEST_F(PelivantTest, ALaterLaunchOpensItsFileInTheRunningProgram)
+{
+	Launch({"a.png"});
+	ASSERT_NE(WaitForWindow("a.png   100%"), XCB_WINDOW_NONE);
+	const pid_t first = fProgram;
+
+	// The later launch hands its file over and ends at once; the window
+	// opens in the first program, one step down its cascade.
+	Launch({"b.jpg"});
+	EXPECT_EQ(WaitForExit(), 0);
+	fProgram = first;
+	xcb_window_t b = WaitForWindow("b.jpg   100%");
+	ASSERT_NE(b, XCB_WINDOW_NONE);
+	ContentRect frame;
+	EXPECT_TRUE(WaitFor([&] {
+		frame = Frame(b);
+		return frame.x == 70 && frame.y == 70 && frame.width == 400 && frame.height == 300;
+	})) << frame.x
+	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(Running());
+	EXPECT_NE(FindWindow("a.png   100%"), XCB_WINDOW_NONE);
+}

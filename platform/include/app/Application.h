@@ -7,6 +7,9 @@
 
 struct app_info;
 class BWindow;
+namespace BPrivate {
+class LaunchEndpoint;
+}
 
 // The application object: a looper whose loop runs in the thread that calls
 // Run(). The constructor posts B_ARGV_RECEIVED (only with arguments) and
@@ -61,6 +64,8 @@ private:
 	uint32 fAppFlags;       // from the executable's resources; fixed after _Init
 	bool fReadyToRunCalled; // application thread
 	bool fQuitBeforeRun;
+	// Where later launches reach this one, when it was launched exclusively.
+	BPrivate::LaunchEndpoint* fLaunchEndpoint;
 };
 
 extern BApplication* be_app;

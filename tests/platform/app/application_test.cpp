@@ -1,3 +1,4 @@
+#include <limits.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -8,6 +9,9 @@
 
 #include "AppTestUtils.h"
 #include "app/ApplicationPrivate.h"
+#include "app/LaunchAddress.h"
+#include "app/LaunchEndpoint.h"
+#include "app/LaunchHandoff.h"
 
 using test::Journal;
 
@@ -236,4 +240,50 @@ TEST(Application, ABadSignatureOrASecondApplicationIsRefused)
 		EXPECT_EQ(error, B_ALREADY_RUNNING);
 		EXPECT_EQ(be_app, &app);
 	});
+}
+
+TEST(Application, AnExclusiveApplicationTakesLaterLaunchesUntilItEnds)
+{
+	// This test program's resources ask for exclusive launch; the test
+	// runner gave it a runtime folder of its own.
+	BPrivate::LaunchAddress address;
+	ASSERT_EQ(BPrivate::launch_address("application/x-vnd.test-app", getenv("DISPLAY"), &address),
+	          B_OK);
+	BMessage launch;
+	ASSERT_EQ(BPrivate::build_argv_message({"/elsewhere/viewer", "x.png"}, "/pictures", &launch),
+	          B_OK);
+	EXPECT_EQ(BPrivate::hand_over_launch(address, launch, 1000000), B_ENTRY_NOT_FOUND);
+
+	Journal journal;
+	std::thread appThread([&] {
+		TestApp app(&journal);
+		app.Run();
+		journal.Add("run returned");
+	});
+	ASSERT_TRUE(journal.WaitForCount(1));
+	BPrivate::LaunchEndpoint* endpoint = NULL;
+	EXPECT_EQ(BPrivate::LaunchEndpoint::Claim(address, &endpoint), B_BUSY);
+	EXPECT_EQ(endpoint, nullptr);
+
+	EXPECT_EQ(BPrivate::hand_over_launch(address, launch, 5000000), B_OK);
+	BMessage other('abcd');
+	other.AddString("argv", "y.png");
+	EXPECT_EQ(BPrivate::hand_over_launch(address, other, 5000000), B_NOT_ALLOWED);
+	ASSERT_TRUE(journal.WaitForCount(2));
+	be_app_messenger.SendMessage('done');
+	test::must_return_within("Run", [&] { appThread.join(); });
+
+	char executable[PATH_MAX] = {};
+	ASSERT_GT(readlink("/proc/self/exe", executable, sizeof(executable) - 1), 0);
+	EXPECT_EQ(journal.Entries(),
+	          (std::vector<std::string>{"ready",
+	                                    std::string("argv 2 ") + executable + " x.png in /pictures",
+	                                    "Quit returned", "run returned"}));
+
+	// Gone with the application: the next launch is the instance.
+	EXPECT_NE(access(address.socketPath.c_str(), F_OK), 0);
+	EXPECT_NE(access(address.lockPath.c_str(), F_OK), 0);
+	EXPECT_EQ(BPrivate::hand_over_launch(address, launch, 1000000), B_ENTRY_NOT_FOUND);
+	ASSERT_EQ(BPrivate::LaunchEndpoint::Claim(address, &endpoint), B_OK);
+	delete endpoint;
 }
