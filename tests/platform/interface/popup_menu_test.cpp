@@ -502,6 +502,12 @@ public:
 	~CountedMenu() override { sDeleted++; }
 };
 
+class CountedItem : public BMenuItem {
+public:
+	using BMenuItem::BMenuItem;
+	~CountedItem() override { sDeleted++; }
+};
+
 } // namespace
 
 TEST_F(PopUpMenuTest, AnAsyncMenuDeliversItsChoiceAndDeletesItselfWhenAsked)
@@ -533,12 +539,15 @@ TEST_F(PopUpMenuTest, AnAsyncMenuDeliversItsChoiceAndDeletesItselfWhenAsked)
 	control()->KeyDown(0, "\x1b", B_ESCAPE);
 	EXPECT_TRUE(wait_for([] { return sDeleted == 2; }));
 
-	// Without auto-destruction, deleting the open menu closes it first.
-	menu = new CountedMenu;
-	menu->AddItem(new BMenuItem("Only", new BMessage('only')));
-	menu->Go(BPoint(600, 300), true, false, true);
+	// Without auto-destruction, deleting the open menu closes it first. (A
+	// plain BPopUpMenu: a subclass's own destructor would already have run
+	// while the menu window still drew it, so a subclass closes its menu
+	// before it goes.) Its items go after the menu has closed.
+	BPopUpMenu* plain = new BPopUpMenu("plain", false, false);
+	plain->AddItem(new CountedItem("Only", new BMessage('only')));
+	plain->Go(BPoint(600, 300), true, false, true);
 	ASSERT_TRUE(wait_for_popups(1));
-	test::must_return_within("deleting an open menu", [menu] { delete menu; });
+	test::must_return_within("deleting an open menu", [plain] { delete plain; });
 	EXPECT_EQ(sDeleted, 3);
 	EXPECT_TRUE(wait_for_popups(0));
 }
