@@ -15,6 +15,7 @@
 
 #include "ThreadTestUtils.h"
 #include "interface/MenuPrivate.h"
+#include "platform/interface/MessageInbox.h"
 #include "support/ClassRegistry.h"
 
 namespace {
@@ -62,54 +63,6 @@ std::vector<std::string> labels(const BMenu* menu)
 		result.push_back(menu->ItemAt(i)->Label());
 	return result;
 }
-
-// A running looper whose handler keeps a copy of everything it receives.
-class Inbox : public BHandler {
-public:
-	Inbox() : BHandler("inbox") {}
-
-	void MessageReceived(BMessage* message) override
-	{
-		std::lock_guard<std::mutex> guard(fLock);
-		fReceived.push_back(*message);
-		fChanged.notify_all();
-	}
-
-	// The first |count| messages, or fewer when they did not come in time.
-	std::vector<BMessage> WaitFor(size_t count)
-	{
-		std::unique_lock<std::mutex> guard(fLock);
-		fChanged.wait_for(guard, std::chrono::seconds(5),
-		                  [&] { return fReceived.size() >= count; });
-		return fReceived;
-	}
-
-private:
-	std::mutex fLock;
-	std::condition_variable fChanged;
-	std::vector<BMessage> fReceived;
-};
-
-struct Target {
-	Target() : looper(new BLooper("target")), handler(new Inbox())
-	{
-		looper->AddHandler(handler);
-		looper->Run();
-	}
-	~Target()
-	{
-		test::must_return_within("BLooper::Quit", [this] {
-			if (looper->Lock()) {
-				looper->RemoveHandler(handler);
-				looper->Quit();
-			}
-		});
-		delete handler;
-	}
-
-	BLooper* looper;
-	Inbox* handler;
-};
 
 } // namespace
 

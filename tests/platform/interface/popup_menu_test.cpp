@@ -21,6 +21,7 @@
 #include "display/offscreen/OffscreenControl.h"
 #include "interface/WindowPrivate.h"
 #include "platform/interface/InterfaceTestSupport.h"
+#include "platform/interface/MessageInbox.h"
 
 using BPrivate::DisplaySurface;
 using BPrivate::OffscreenControl;
@@ -45,56 +46,6 @@ BPoint center_of(const BMenuItem* item, BRect menuFrame)
 	return BPoint(menuFrame.left + floorf((frame.left + frame.right) / 2),
 	              menuFrame.top + floorf((frame.top + frame.bottom) / 2));
 }
-
-// A running looper whose handler keeps a copy of everything it receives.
-class Inbox : public BHandler {
-public:
-	Inbox() : BHandler("inbox") {}
-
-	void MessageReceived(BMessage* message) override
-	{
-		std::lock_guard<std::mutex> guard(fLock);
-		fReceived.push_back(*message);
-		fChanged.notify_all();
-	}
-
-	std::vector<BMessage> WaitFor(size_t count, bigtime_t timeout = 5000000)
-	{
-		std::unique_lock<std::mutex> guard(fLock);
-		fChanged.wait_for(guard, std::chrono::microseconds(timeout),
-		                  [&] { return fReceived.size() >= count; });
-		return fReceived;
-	}
-
-private:
-	std::mutex fLock;
-	std::condition_variable fChanged;
-	std::vector<BMessage> fReceived;
-};
-
-struct Target {
-	Target() : looper(new BLooper("target")), handler(new Inbox())
-	{
-		looper->AddHandler(handler);
-		looper->Run();
-	}
-	~Target() { Quit(); }
-	void Quit()
-	{
-		if (looper == NULL)
-			return;
-		if (looper->Lock()) {
-			looper->RemoveHandler(handler);
-			looper->Quit();
-		}
-		looper = NULL;
-		delete handler;
-		handler = NULL;
-	}
-
-	BLooper* looper;
-	Inbox* handler;
-};
 
 // A synchronous Go() in a thread of its own, since it blocks until the user
 // has chosen.

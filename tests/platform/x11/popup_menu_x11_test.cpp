@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "XvfbFixture.h"
+#include "platform/interface/MessageInbox.h"
 
 namespace {
 
@@ -27,31 +28,6 @@ namespace {
 struct PopUp {
 	xcb_window_t id;
 	int x, y, width, height;
-};
-
-class Inbox : public BHandler {
-public:
-	Inbox() : BHandler("inbox") {}
-
-	void MessageReceived(BMessage* message) override
-	{
-		std::lock_guard<std::mutex> guard(fLock);
-		fReceived.push_back(*message);
-		fChanged.notify_all();
-	}
-
-	std::vector<BMessage> WaitFor(size_t count)
-	{
-		std::unique_lock<std::mutex> guard(fLock);
-		fChanged.wait_for(guard, std::chrono::seconds(10),
-		                  [&] { return fReceived.size() >= count; });
-		return fReceived;
-	}
-
-private:
-	std::mutex fLock;
-	std::condition_variable fChanged;
-	std::vector<BMessage> fReceived;
 };
 
 // Opens its menu asynchronously from MouseDown, as a context menu does.
@@ -178,7 +154,7 @@ TEST_F(PopUpMenuX11Test, PressDragAndReleaseInAWindowChoosesFromItsContextMenu)
 	ASSERT_EQ(PopUps().size(), 1u);
 	// A click on "Beta" chooses it; the menu closes and deletes itself.
 	ASSERT_EQ(Xdotool("mousemove " + ItemCenter(popup, 1, 3) + " click 1"), 0);
-	std::vector<BMessage> received = fInbox->WaitFor(1);
+	std::vector<BMessage> received = fInbox->WaitFor(1, 10000000);
 	ASSERT_EQ(received.size(), 1u);
 	EXPECT_EQ(received[0].what, uint32('beta'));
 	EXPECT_EQ(received[0].GetInt32("index", -1), 1);
@@ -227,7 +203,7 @@ TEST_F(PopUpMenuX11Test, AnItemOfASubmenuIsChosenByClicking)
 	}
 	go.join();
 	EXPECT_EQ(chosen.load(), right);
-	std::vector<BMessage> received = fInbox->WaitFor(1);
+	std::vector<BMessage> received = fInbox->WaitFor(1, 10000000);
 	ASSERT_EQ(received.size(), 1u);
 	EXPECT_EQ(received[0].what, uint32('rght'));
 	EXPECT_EQ(received[0].GetInt32("index", -1), 1);
