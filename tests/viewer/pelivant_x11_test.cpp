@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct ContentRect {
 	int width = 0;
 	int height = 0;
 };
+
+std::ostream& operator<<(std::ostream& out, const ContentRect& frame)
+{
+	return out << frame.x << "," << frame.y << " " << frame.width << "x" << frame.height;
+}
 
 class PelivantTest : public WithWindowManager<> {
 protected:
@@ -105,6 +111,17 @@ protected:
 		ContentRect frame;
 		ContentFrame(window, &frame.x, &frame.y, &frame.width, &frame.height);
 		return frame;
+	}
+
+	// Waits until |window| is |width| x |height| (and, unless |x| is
+	// negative, at |x|, |y|); |seen| is the last frame read, for the message.
+	bool WaitForFrame(xcb_window_t window, int x, int y, int width, int height, ContentRect* seen)
+	{
+		return WaitFor([&] {
+			*seen = Frame(window);
+			return (x < 0 || (seen->x == x && seen->y == y)) && seen->width == width &&
+			       seen->height == height;
+		});
 	}
 
 	int Xdotool(const std::string& arguments) { return Server()->Run("xdotool " + arguments); }
@@ -213,16 +230,8 @@ TEST_F(PelivantTest, TwoPicturesInCascadedWindows)
 	// Each window shows its picture at 100 %, the first at (50, 50), the
 	// second one step down the cascade.
 	ContentRect frame;
-	EXPECT_TRUE(WaitFor([&] {
-		frame = Frame(a);
-		return frame.x == 50 && frame.y == 50 && frame.width == 320 && frame.height == 240;
-	})) << frame.x
-	    << "," << frame.y << " " << frame.width << "x" << frame.height;
-	EXPECT_TRUE(WaitFor([&] {
-		frame = Frame(b);
-		return frame.x == 70 && frame.y == 70 && frame.width == 400 && frame.height == 300;
-	})) << frame.x
-	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(WaitForFrame(a, 50, 50, 320, 240, &frame)) << frame;
+	EXPECT_TRUE(WaitForFrame(b, 70, 70, 400, 300, &frame)) << frame;
 	EXPECT_TRUE(Running());
 }
 
@@ -238,11 +247,7 @@ TEST_F(PelivantTest, ZoomKeysRefitOrKeepTheWindow)
 	ASSERT_EQ(Xdotool("key plus"), 0);
 	ASSERT_NE(WaitForWindow("a.png   125%"), XCB_WINDOW_NONE);
 	ContentRect zoomed;
-	EXPECT_TRUE(WaitFor([&] {
-		zoomed = Frame(a);
-		return zoomed.width == 402 && zoomed.height == 302;
-	})) << zoomed.width
-	    << "x" << zoomed.height;
+	EXPECT_TRUE(WaitForFrame(a, -1, -1, 402, 302, &zoomed)) << zoomed;
 	EXPECT_NEAR(zoomed.x + zoomed.width / 2.0, 50 + 320 / 2.0, 1.0);
 	EXPECT_NEAR(zoomed.y + zoomed.height / 2.0, 50 + 240 / 2.0, 1.0);
 
@@ -259,10 +264,8 @@ TEST_F(PelivantTest, ZoomKeysRefitOrKeepTheWindow)
 	// Back to 100 %.
 	ASSERT_EQ(Xdotool("key slash"), 0);
 	ASSERT_NE(WaitForWindow("a.png   100%"), XCB_WINDOW_NONE);
-	EXPECT_TRUE(WaitFor([&] {
-		ContentRect frame = Frame(a);
-		return frame.width == 320 && frame.height == 240;
-	}));
+	ContentRect frame;
+	EXPECT_TRUE(WaitForFrame(a, -1, -1, 320, 240, &frame)) << frame;
 }
 
 TEST_F(PelivantTest, DraggingScrollsTheMagnifiedPicture)
@@ -346,11 +349,7 @@ TEST_F(PelivantTest, VideoClipPlaysInAWindowOneFrameLarge)
 	xcb_window_t clip = WaitForWindow("clip-h264.mp4   100%");
 	ASSERT_NE(clip, XCB_WINDOW_NONE);
 	ContentRect frame;
-	EXPECT_TRUE(WaitFor([&] {
-		frame = Frame(clip);
-		return frame.x == 50 && frame.y == 50 && frame.width == 320 && frame.height == 240;
-	})) << frame.x
-	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(WaitForFrame(clip, 50, 50, 320, 240, &frame)) << frame;
 
 	// It plays: the corner with the frame number shows several different
 	// pictures within a few seconds, and the picture is not a blank.
@@ -385,11 +384,7 @@ TEST_F(PelivantTest, APlayingClipZoomsAndQuitsAtOnce)
 	ASSERT_EQ(Xdotool("key plus"), 0);
 	ASSERT_NE(WaitForWindow("clip-h264.mp4   125%"), XCB_WINDOW_NONE);
 	ContentRect zoomed;
-	EXPECT_TRUE(WaitFor([&] {
-		zoomed = Frame(clip);
-		return zoomed.width == 402 && zoomed.height == 302;
-	})) << zoomed.width
-	    << "x" << zoomed.height;
+	EXPECT_TRUE(WaitForFrame(clip, -1, -1, 402, 302, &zoomed)) << zoomed;
 
 	// It goes on playing at the new size: the frame number's corner changes,
 	// and the frames fill the grown window, including the rows and columns
@@ -473,11 +468,7 @@ TEST_F(PelivantTest, ALaterLaunchOpensItsFileInTheRunningProgram)
 	xcb_window_t b = WaitForWindow("b.jpg   100%");
 	ASSERT_NE(b, XCB_WINDOW_NONE);
 	ContentRect frame;
-	EXPECT_TRUE(WaitFor([&] {
-		frame = Frame(b);
-		return frame.x == 70 && frame.y == 70 && frame.width == 400 && frame.height == 300;
-	})) << frame.x
-	    << "," << frame.y << " " << frame.width << "x" << frame.height;
+	EXPECT_TRUE(WaitForFrame(b, 70, 70, 400, 300, &frame)) << frame;
 	EXPECT_TRUE(Running());
 	EXPECT_NE(FindWindow("a.png   100%"), XCB_WINDOW_NONE);
 }
