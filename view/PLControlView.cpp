@@ -231,11 +231,10 @@ void PLControlView::FitToScreen()
 		be_app->ObscureCursor();
 
 	// Queued ahead of the resize notification that follows, so the state
-	// knows this resize is ours and does not rescale the picture for it. A
-	// move alone brings no resize notification: announcing one then would
-	// swallow the user's next resize.
-	if (frame.Width() != windowFrame.Width() || frame.Height() != windowFrame.Height())
-		window->PostMessage(kMsgIgnoreNextResize, this);
+	// knows this resize is ours and does not rescale the picture for it.
+	// Posted for a move alone too: the flag then waits for whatever resize
+	// comes next.
+	window->PostMessage(kMsgIgnoreNextResize, this);
 	window->MoveTo(left, top);
 	window->ResizeTo(width, height);
 }

@@ -444,8 +444,10 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 		fData->surface->SetSizeLimits(fData->minWidth, fData->maxWidth, fData->minHeight,
 		                              fData->maxHeight);
 	}
-	// The current size obeys the new limits too.
-	ResizeTo(fData->frame.Width(), fData->frame.Height());
+	// Limits bind the user and later resizes, not the window as it stands: a
+	// window made smaller than its minimum keeps its frame until something
+	// resizes it, so that views added meanwhile follow that resize (the Be
+	// API's own order; the window manager enforces the limits for the user).
 }
 
 void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,

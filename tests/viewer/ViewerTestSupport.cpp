@@ -30,10 +30,6 @@ BWindow* make_document_window(BRect frame, const char* title)
 
 bool show_with_view(BWindow* window, BView* view)
 {
-	// The view fills the window, also where the size limits made the window
-	// larger than the picture.
-	BRect bounds = window->Bounds();
-	view->ResizeTo(bounds.Width(), bounds.Height());
 	window->AddChild(view);
 	window->Show();
 	// Attachment fits the window, which queues a 'Minr' and a resize; two

@@ -24,7 +24,7 @@ entry_ref ref_for(const std::string& path);
 // A document window with the application's size limits (50 x 50 at least),
 // not yet shown.
 BWindow* make_document_window(BRect frame, const char* title = "viewer test");
-// Sizes |view| to the window, adds it, shows the window and waits until the
+// Adds |view| to the window, shows the window and waits until the
 // view's attachment (and any fitting it causes) has been handled.
 bool show_with_view(BWindow* window, BView* view);
 // Locks the window, quits it (deleting it and its views), as closing does.

@@ -406,6 +406,48 @@ TEST_F(ApplicationStateTest, ThePictureIsDrawnOverBlack)
 	EXPECT_TRUE(close_color(window_pixel(window, offset.x + 3, offset.y + 3), red));
 }
 
+// Pictures smaller than the window's minimum: the view follows the window
+// the fitting enlarges, the picture sits in its middle and black fills the
+// rest of the window.
+TEST_F(ApplicationStateTest, ASmallPictureIsCentredInItsMinimumWindow)
+{
+	const rgb_color blue = make_color(0, 0, 255), black = make_color(0, 0, 0);
+	struct Case {
+		int32 width, height;
+		BRect frame; // fitted, on the 1024 x 768 screen
+		BPoint offset;
+	} cases[] = {
+	    {20, 20, BRect(34, 34, 84, 84), BPoint(15, 15)},
+	    {20, 1000, BRect(34, 1, 84, 766), BPoint(15, 0)},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+		Show(new SyntheticView(c.width, c.height, blue),
+		     BRect(50, 50, 50 + c.width - 1, 50 + c.height - 1));
+		EXPECT_EQ(WindowFrame(), c.frame);
+		ASSERT_TRUE(window->Lock());
+		EXPECT_EQ(view->Bounds(), window->Bounds());
+		window->Unlock();
+		EXPECT_EQ(Offset(), c.offset);
+
+		int32 left = int32(c.offset.x), top = int32(c.offset.y);
+		int32 right = int32(c.frame.Width()), bottom = int32(c.frame.Height());
+		int32 middle = bottom / 2;
+		EXPECT_TRUE(close_color(window_pixel(window, left, top), blue, 0));
+		EXPECT_TRUE(close_color(window_pixel(window, left + c.width - 1, middle), blue, 0));
+		EXPECT_TRUE(close_color(window_pixel(window, left - 1, middle), black, 0));
+		EXPECT_TRUE(close_color(window_pixel(window, left + c.width, middle), black, 0));
+		for (int32 x : {0, right})
+			for (int32 y : {0, middle, bottom})
+				EXPECT_TRUE(close_color(window_pixel(window, x, y), black, 0)) << x << "," << y;
+		if (top > 0) {
+			EXPECT_TRUE(close_color(window_pixel(window, left, top - 1), black, 0));
+		}
+		quit_window(window);
+		window = NULL;
+	}
+}
+
 // A picture one pixel wide spans 0: fitting it must not divide by that span.
 TEST_F(ApplicationStateTest, APictureOnePixelWideKeepsAFiniteMagnification)
 {
@@ -469,7 +511,7 @@ TEST_F(ApplicationStateTest, EndlessZoomingKeepsTheGeometryFinite)
 TEST_F(ApplicationStateTest, ThePictureFillsItsScaledSpanAndNoMore)
 {
 	SyntheticView* synthetic = new SyntheticView(100, 50, make_color(255, 0, 0));
-	Show(synthetic, BRect(100, 100, 299, 199));
+	Show(synthetic, BRect(100, 100, 199, 149));
 	// The window took the picture's size; make it 200 x 100 with Control.
 	OffscreenControl::Get()->SetModifiers(B_CONTROL_KEY);
 	offscreen_resize_window(window, 199, 99);
@@ -493,7 +535,7 @@ TEST_F(ApplicationStateTest, ThePictureFillsItsScaledSpanAndNoMore)
 TEST_F(ApplicationStateTest, ANarrowTallPictureStaysCentredWhileDragged)
 {
 	SyntheticView* synthetic = new SyntheticView(40, 400);
-	Show(synthetic, BRect(100, 100, 299, 299));
+	Show(synthetic, BRect(100, 100, 139, 499));
 	// The window took the picture's height; keep it 200 x 200 with Control.
 	OffscreenControl::Get()->SetModifiers(B_CONTROL_KEY);
 	offscreen_resize_window(window, 199, 199);

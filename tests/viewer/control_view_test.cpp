@@ -131,8 +131,9 @@ TEST(ControlViewGeometry, ASmallPictureGetsTheMinimumWindowAndIsCentred)
 	EXPECT_EQ(window->Bounds().Width(), 50);
 	EXPECT_EQ(window->Bounds().Height(), 50);
 	EXPECT_EQ(view->Offset(), BPoint(15, 15));
-	// The limits made the window that size already: it stays where it was.
-	EXPECT_EQ(window->Frame().LeftTop(), BPoint(200, 200));
+	// Centred on where the picture was.
+	EXPECT_EQ(window->Frame().LeftTop(), BPoint(184, 184));
+	EXPECT_EQ(view->Bounds(), window->Bounds());
 	window->Unlock();
 	quit_window(window);
 }
@@ -337,9 +338,10 @@ TEST(ControlViewNodeMonitor, PursuitNeedsBothDirectoryAndName)
 	EXPECT_EQ(view.Ref().device, 3);
 }
 
-// A fitting that only moves the window brings no resize notification; it
-// must not announce one, or the user's next resize would be swallowed.
-TEST(ControlViewGeometry, AFitThatOnlyMovesTheWindowLeavesTheNextResizeToTheUser)
+// A fitting that only moves the window announces a resize all the same; the
+// flag then waits for the next resize, whoever makes it, and only the one
+// after that rescales the picture.
+TEST(ControlViewGeometry, AFitThatOnlyMovesTheWindowStillAnnouncesAResize)
 {
 	InterfaceTestApp app;
 	BWindow* window = make_document_window(BRect(900, 100, 1099, 199));
@@ -347,13 +349,20 @@ TEST(ControlViewGeometry, AFitThatOnlyMovesTheWindowLeavesTheNextResizeToTheUser
 	ASSERT_TRUE(show_with_view(window, view));
 	ASSERT_TRUE(window->Lock());
 	EXPECT_EQ(window->Frame(), BRect(823, 100, 1022, 199));
-	EXPECT_FALSE(view->IgnoresNextResize());
+	EXPECT_TRUE(view->IgnoresNextResize());
 	window->Unlock();
 
 	offscreen_resize_window(window, 99, 49);
 	ASSERT_TRUE(settle_window(window));
 	ASSERT_TRUE(window->Lock());
-	EXPECT_LT(view->Magnification(), 0.5f);
+	EXPECT_FALSE(view->IgnoresNextResize());
+	EXPECT_EQ(view->Magnification(), 1.0f);
+	window->Unlock();
+
+	offscreen_resize_window(window, 149, 74);
+	ASSERT_TRUE(settle_window(window));
+	ASSERT_TRUE(window->Lock());
+	EXPECT_LT(view->Magnification(), 1.0f);
 	window->Unlock();
 	quit_window(window);
 }

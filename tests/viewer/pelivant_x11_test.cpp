@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/storage/TempDir.h"
 #include "platform/x11/XvfbFixture.h"
 
 extern char** environ;
@@ -471,4 +472,100 @@ TEST_F(PelivantTest, ALaterLaunchOpensItsFileInTheRunningProgram)
 	EXPECT_TRUE(WaitForFrame(b, 70, 70, 400, 300, &frame)) << frame;
 	EXPECT_TRUE(Running());
 	EXPECT_NE(FindWindow("a.png   100%"), XCB_WINDOW_NONE);
+}
+
+// Pictures smaller than a window's minimum: the window has its minimum size,
+// the view follows it, the picture sits in its middle with black around it.
+TEST_F(PelivantTest, ASmallPictureIsCentredInItsMinimumWindow)
+{
+	TempDir folder;
+	const uint32_t blue = 0x3366cc;
+	struct Case {
+		const char* name;
+		int width, height;
+		int frameX, frameY, frameHeight; // 51 wide, centred on the picture's place
+	} cases[] = {{"square.png", 20, 20, 34, 34, 51}, {"strip.png", 20, 1000, 34, 50, 1000}};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		std::string path = folder / c.name;
+		ASSERT_EQ(Server()->Run("convert -size " + std::to_string(c.width) + "x" +
+		                        std::to_string(c.height) + " xc:#3366cc " + path),
+		          0);
+		Launch({path});
+		xcb_window_t window = WaitForWindow(std::string(c.name) + "   100%");
+		ASSERT_NE(window, XCB_WINDOW_NONE);
+		ContentRect frame;
+		EXPECT_TRUE(WaitForFrame(window, c.frameX, c.frameY, 51, c.frameHeight, &frame)) << frame;
+		// Drawn once the far corner of the picture shows.
+		EXPECT_TRUE(WaitFor([&] {
+			std::vector<uint32_t> corner = Pixels(window, 34, 34, 1, 1);
+			return corner.size() == 1 && (corner[0] & 0xffffff) == blue;
+		}));
+		std::vector<uint32_t> row = Pixels(window, 0, c.frameHeight / 2, 51, 1);
+		ASSERT_EQ(row.size(), 51u);
+		for (int x = 0; x < 51; x++)
+			EXPECT_EQ(row[size_t(x)] & 0xffffff, x >= 15 && x < 35 ? blue : 0u) << "x " << x;
+		std::vector<uint32_t> column = Pixels(window, 20, 0, 1, c.frameHeight);
+		ASSERT_EQ(column.size(), size_t(c.frameHeight));
+		int top = (c.frameHeight - c.height) / 2;
+		for (int y = 0; y < c.frameHeight; y++) {
+			bool inside = y >= top && y < top + c.height;
+			EXPECT_EQ(column[size_t(y)] & 0xffffff, inside ? blue : 0u) << "y " << y;
+		}
+		if (HasFailure()) {
+			Server()->Run("import -window root " + binary_dir() + "/small-picture-failure.png");
+			return;
+		}
+		Focus(window);
+		ASSERT_EQ(Xdotool("key q"), 0);
+		EXPECT_EQ(WaitForExit(), 0);
+	}
+}
+
+// The window manager reports a refit in steps (openbox: the new place with
+// the old size, then the new size). Whatever the order, a fitting the
+// program makes never counts as the user's resize: the titles and frames are
+// the same on every fresh window.
+TEST_F(PelivantTest, RefitsNeverRescaleLikeAUserResize)
+{
+	TempDir folder;
+	const int kWindows = 20;
+	std::string picture = folder / "p.png";
+	ASSERT_EQ(Server()->Run("convert -size 300x200 gradient:#ff8000-#0080ff " + picture), 0);
+
+	struct Round {
+		const char* what;
+		std::string keys;  // typed into a fresh window
+		bool menu;         // the keys choose from the context menu
+		const char* title; // the percentage after them
+		int width, height; // the window's content then
+	} rounds[] = {
+	    {"'+' '+'", "key plus sleep 0.3 key plus", false, "p.png   158%", 475, 316},
+	    {"'-'", "key minus", false, "p.png   79%", 238, 158},
+	    {"Zoom > Out", "key Down Right Down Down Return", true, "p.png   79%", 238, 158},
+	};
+	for (const Round& round : rounds) {
+		for (int i = 0; i < kWindows; i++) {
+			SCOPED_TRACE(std::string(round.what) + ", window " + std::to_string(i));
+			Launch({picture});
+			xcb_window_t window = WaitForWindow("p.png   100%");
+			ASSERT_NE(window, XCB_WINDOW_NONE);
+			ASSERT_TRUE(WaitFor([&] { return ActiveWindow() == window; }, 5));
+			if (round.menu)
+				OpenMenu(window);
+			ASSERT_EQ(Xdotool(round.keys), 0);
+			EXPECT_NE(WaitForWindow(round.title, 5), XCB_WINDOW_NONE);
+			ContentRect frame;
+			EXPECT_TRUE(WaitForFrame(window, -1, -1, round.width, round.height, &frame)) << frame;
+			// A late report of the window manager must not change it after all.
+			usleep(150000);
+			EXPECT_EQ(TextProperty(window, "_NET_WM_NAME"), round.title);
+			if (HasFailure()) {
+				Server()->Run("import -window root " + binary_dir() + "/refit-failure.png");
+				return;
+			}
+			ASSERT_EQ(Xdotool("key q"), 0);
+			EXPECT_EQ(WaitForExit(), 0);
+		}
+	}
 }

@@ -152,6 +152,7 @@ status_t X11Window::SetFrame(BRect frame)
 	std::lock_guard<std::mutex> guard(fLock);
 	if (rect == fFrame)
 		return B_OK;
+	fRequests.Requested(fFrame, rect, system_time());
 	fFrame = rect;
 	uint32 values[] = {(uint32) x, (uint32) y, (uint32) width, (uint32) height};
 	xcb_void_cookie_t cookie =
@@ -324,7 +325,21 @@ void X11Window::ServerConfigured(uint32 sequence)
 	bool moved, resized;
 	{
 		std::lock_guard<std::mutex> guard(fLock);
-		if (fPendingFrame || frame == fFrame)
+		if (fPendingFrame)
+			return;
+		switch (fRequests.Judge(frame, system_time())) {
+			case X11FrameRequests::kOwnFrame:
+			case X11FrameRequests::kOwnStep:
+				return;
+			case X11FrameRequests::kMovedElsewhere:
+				// The window manager placed our size somewhere else: the kit
+				// hears of the place only.
+				frame = fFrame.OffsetToCopy(frame.LeftTop());
+				break;
+			case X11FrameRequests::kServerFrame:
+				break;
+		}
+		if (frame == fFrame)
 			return;
 		moved = frame.LeftTop() != fFrame.LeftTop();
 		resized = frame.Width() != fFrame.Width() || frame.Height() != fFrame.Height();

@@ -9,6 +9,7 @@
 #include <xcb/xcb.h>
 
 #include "display/DisplayBackend.h"
+#include "display/x11/X11FrameRequests.h"
 #include "display/x11/X11Surface.h"
 #include "display/x11/X11WindowProperties.h"
 
@@ -86,6 +87,7 @@ private:
 	BRect fFrame;             // the frame the kit knows (asked for or told)
 	bool fPendingFrame;       // a SetFrame() request the server has not yet processed
 	uint32 fPendingSequence;
+	X11FrameRequests fRequests; // what the window manager may still be carrying out
 	bool fMapped;
 	bool fShown;
 	bool fActive;

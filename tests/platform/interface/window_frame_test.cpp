@@ -176,8 +176,10 @@ TEST(WindowFrame, SizeLimitsBindEveryResize)
 	EXPECT_EQ(window->Bounds(), BRect(0, 0, 400, 300));
 	window->ResizeBy(-1000, 0);
 	EXPECT_EQ(window->Bounds(), BRect(0, 0, 50, 300));
-	// New limits apply to the current size at once.
+	// New limits bind the next resize, not the size the window has now.
 	window->SetSizeLimits(70, 80, 70, 80);
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 50, 300));
+	window->ResizeBy(0, 0);
 	EXPECT_EQ(window->Bounds(), BRect(0, 0, 70, 80));
 	window->MoveTo(12.4f, 30.6f);
 	EXPECT_EQ(window->Frame(), BRect(12, 31, 82, 111));
