@@ -6,7 +6,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -64,12 +63,12 @@ status_t load_library(const std::string& listed, image_id* image, std::string* r
 		*reason = "its library " + path + " is " + why;
 		return B_NOT_ALLOWED;
 	}
-	// Loaded through the descriptor that was checked, so that the file
-	// cannot be swapped between the check and the load.
-	char fdPath[64];
-	snprintf(fdPath, sizeof(fdPath), "/proc/self/fd/%d", fd);
-	void* handle = dlopen(fdPath, RTLD_NOW | RTLD_NODELETE);
 	close(fd);
+	// Loaded by the path that was checked. Nobody but root and the user may
+	// change the file or its folder, so it is still the file checked. (Not
+	// through /proc/self/fd: the loader would take that name for a library
+	// loaded earlier through a descriptor of the same number.)
+	void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
 	if (handle == NULL) {
 		const char* error = dlerror();
 		*reason = "its library " + path + " does not load: " + (error != NULL ? error : "?");

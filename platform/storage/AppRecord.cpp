@@ -147,9 +147,13 @@ status_t format_app_record(const AppRecord& record, std::string* text)
 	out += "flags " + std::to_string(record.flags) + "\n";
 	for (const std::string& type : record.types)
 		out += "type " + type + "\n";
-	// Whatever would not be read back is not written.
+	// Whatever would not be read back as the same record is not written: a
+	// value with a line break in it would otherwise add lines of its own.
 	AppRecord check;
-	if (parse_app_record(out.data(), out.size(), &check) != B_OK)
+	if (parse_app_record(out.data(), out.size(), &check) != B_OK ||
+	    check.signature != record.signature || check.executable != record.executable ||
+	    check.libraries != record.libraries || check.flags != record.flags ||
+	    check.types != record.types)
 		return B_BAD_VALUE;
 	*text = std::move(out);
 	return B_OK;
