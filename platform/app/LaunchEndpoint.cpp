@@ -164,12 +164,14 @@ void LaunchEndpoint::_Take(int connection)
 	if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != getuid())
 		return;
 
-	BMessage received;
-	if (read_launch_frame(connection, system_time() + kReadTimeout, fWake, &received) != B_OK)
+	std::vector<char> data;
+	if (read_launch_frame(connection, system_time() + kReadTimeout, fWake, &data) != B_OK)
 		return;
+	BMessage received;
 	BMessage launch;
 	char answer = kLaunchRefused;
-	if (accept_launch_message(received, fAppPath.c_str(), &launch) == B_OK &&
+	if (BMessage::Private(received).Unflatten(data.data(), data.size()) == B_OK &&
+	    accept_launch_message(received, fAppPath.c_str(), &launch) == B_OK &&
 	    fTarget.SendMessage(&launch) == B_OK)
 		answer = kLaunchAccepted;
 	write_fully(connection, &answer, 1, system_time() + kReadTimeout);

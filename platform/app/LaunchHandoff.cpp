@@ -16,7 +16,6 @@
 #include <OS.h>
 
 #include "app/LaunchAddress.h"
-#include "app/MessagePrivate.h"
 
 namespace BPrivate {
 
@@ -127,7 +126,7 @@ status_t launch_frame(const BMessage& message, std::vector<char>* frame)
 	return message.Flatten(frame->data() + 4, size);
 }
 
-status_t read_launch_frame(int fd, bigtime_t deadline, int wake, BMessage* received)
+status_t read_launch_frame(int fd, bigtime_t deadline, int wake, std::vector<char>* data)
 {
 	unsigned char header[4];
 	status_t status = read_fully(fd, header, sizeof(header), deadline, wake);
@@ -137,11 +136,8 @@ status_t read_launch_frame(int fd, bigtime_t deadline, int wake, BMessage* recei
 	                (uint32) header[3] << 24;
 	if (length == 0 || length > kMaxLaunchMessageSize)
 		return B_BAD_DATA;
-	std::vector<char> data(length);
-	status = read_fully(fd, data.data(), length, deadline, wake);
-	if (status != B_OK)
-		return status;
-	return BMessage::Private(received).Unflatten(data.data(), length);
+	data->resize(length);
+	return read_fully(fd, data->data(), length, deadline, wake);
 }
 
 status_t hand_over_launch(const LaunchAddress& address, const BMessage& message, bigtime_t timeout)

@@ -53,9 +53,9 @@ status_t wrap_launch_message(const BMessage& message, BMessage* wire);
 // kMaxLaunchMessageSize.
 status_t launch_frame(const BMessage& message, std::vector<char>* frame);
 
-// Reads one frame from |fd| by |deadline| (see read_fully) into |received|,
-// with the bounded unflattening of data from elsewhere.
-status_t read_launch_frame(int fd, bigtime_t deadline, int wake, BMessage* received);
+// Reads the flattened message of one frame from |fd| by |deadline| (see
+// read_fully). B_BAD_DATA: a length out of bounds.
+status_t read_launch_frame(int fd, bigtime_t deadline, int wake, std::vector<char>* data);
 
 // Hands |message| to the instance listening at |address| and waits at most
 // |timeout| for its answer. B_OK: it took the message. B_TIMED_OUT: it did

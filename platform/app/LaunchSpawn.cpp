@@ -17,6 +17,7 @@
 #include <OS.h>
 
 #include "app/LaunchHandoff.h"
+#include "app/MessagePrivate.h"
 
 extern char** environ;
 
@@ -145,11 +146,13 @@ void take_initial_messages(const char* appPath, std::vector<BMessage>* messages)
 	if (S_ISREG(info.st_mode) && info.st_size <= limit) {
 		const bigtime_t deadline = system_time() + 2000000;
 		for (size_t i = 0; i < kMaxInitialMessages && lseek(fd, 0, SEEK_CUR) < info.st_size; i++) {
+			std::vector<char> data;
+			if (read_launch_frame(fd, deadline, -1, &data) != B_OK)
+				break;
 			BMessage received;
 			BMessage message;
-			if (read_launch_frame(fd, deadline, -1, &received) != B_OK)
-				break;
-			if (accept_launch_message(received, appPath, &message) == B_OK)
+			if (BMessage::Private(received).Unflatten(data.data(), data.size()) == B_OK &&
+			    accept_launch_message(received, appPath, &message) == B_OK)
 				messages->push_back(message);
 		}
 	}
