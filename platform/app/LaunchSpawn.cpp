@@ -134,12 +134,18 @@ void take_initial_messages(const char* appPath, std::vector<BMessage>* messages)
 		return;
 	char* end = NULL;
 	long number = strtol(variable, &end, 10);
-	bool valid = end != variable && *end == '\0' && number >= 0 && number < (1 << 20);
+	// Never one of the standard streams, and only the sealed memfd a roster
+	// makes: a variable left in the environment by hand could otherwise
+	// name any file this process has open.
+	bool valid = end != variable && *end == '\0' && number > 2 && number < (1 << 20);
 	unsetenv(kInitialMessageVariable);
 	struct stat info;
 	if (!valid || fstat((int) number, &info) != 0)
 		return;
 	const int fd = (int) number;
+	int seals = fcntl(fd, F_GET_SEALS);
+	if (seals < 0 || (seals & F_SEAL_WRITE) == 0)
+		return;
 	// Only a file of a bounded size is read: a pipe or a terminal left there
 	// by whoever started us could keep us waiting.
 	const off_t limit = (off_t) (kMaxInitialMessages * (4 + kMaxLaunchMessageSize));

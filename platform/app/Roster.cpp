@@ -52,8 +52,11 @@ status_t resolve_app(const char* mimeType, BPrivate::AppRecord* record)
 {
 	if (!BPrivate::is_valid_mime_type(mimeType))
 		return B_BAD_VALUE;
+	// An application that takes the whole "application" supertype must not
+	// stand in for every signature that is not installed.
+	const bool bySupertype = strncasecmp(mimeType, "application/", 12) != 0;
 	if (BPrivate::find_app_record(mimeType, record) == B_OK ||
-	    BPrivate::find_app_record_for_type(mimeType, record) == B_OK)
+	    BPrivate::find_app_record_for_type(mimeType, record, bySupertype) == B_OK)
 		return B_OK;
 	return B_LAUNCH_FAILED_APP_NOT_FOUND;
 }
@@ -97,9 +100,12 @@ bool runs_executable(const std::string& executable)
 	while (dirent* entry = readdir(proc.get())) {
 		if (entry->d_name[0] < '0' || entry->d_name[0] > '9' || self == entry->d_name)
 			continue;
-		std::string link = std::string("/proc/") + entry->d_name + "/exe";
+		std::string folder = std::string("/proc/") + entry->d_name;
+		struct stat owner;
+		if (stat(folder.c_str(), &owner) != 0 || owner.st_uid != getuid())
+			continue;
+		std::string link = folder + "/exe";
 		char target[PATH_MAX];
-		// Only our own processes let us read where their executable is.
 		ssize_t length = readlink(link.c_str(), target, sizeof(target) - 1);
 		if (length <= 0)
 			continue;

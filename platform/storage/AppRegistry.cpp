@@ -251,11 +251,11 @@ status_t find_app_record(const char* signature, AppRecord* record)
 	return B_NAME_NOT_FOUND;
 }
 
-status_t find_app_record_for_type(const char* type, AppRecord* record)
+status_t find_app_record_for_type(const char* type, AppRecord* record, bool bySupertype)
 {
 	if (!is_valid_mime_type(type) || record == NULL)
 		return B_BAD_VALUE;
-	AppRecord bySupertype;
+	AppRecord supertypeMatch;
 	bool haveSupertype = false;
 	for (const std::string& folder : app_registry_folders()) {
 		for (const std::string& file : record_files(folder)) {
@@ -271,15 +271,15 @@ status_t find_app_record_for_type(const char* type, AppRecord* record)
 				*record = std::move(candidate);
 				return B_OK;
 			}
-			if (!haveSupertype) {
-				bySupertype = std::move(candidate);
+			if (bySupertype && !haveSupertype) {
+				supertypeMatch = std::move(candidate);
 				haveSupertype = true;
 			}
 		}
 	}
 	if (!haveSupertype)
 		return B_NAME_NOT_FOUND;
-	*record = std::move(bySupertype);
+	*record = std::move(supertypeMatch);
 	return B_OK;
 }
 

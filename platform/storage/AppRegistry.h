@@ -48,8 +48,8 @@ status_t read_app_record(const std::string& path, AppRecord* record);
 status_t find_app_record(const char* signature, AppRecord* record);
 
 // The record of an application supporting |type|: one naming the type
-// itself first, then one naming its supertype.
-status_t find_app_record_for_type(const char* type, AppRecord* record);
+// itself first, then, when |bySupertype|, one naming its supertype.
+status_t find_app_record_for_type(const char* type, AppRecord* record, bool bySupertype = true);
 
 // Writes |record| into the user's folder atomically (a temporary file,
 // fsync, rename); nothing is written when the same record is already there.

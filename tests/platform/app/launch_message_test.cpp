@@ -16,6 +16,7 @@
 #include <Path.h>
 
 #include "app/LaunchHandoff.h"
+#include "app/LaunchSpawn.h"
 #include "app/MessagePrivate.h"
 
 using BPrivate::accept_launch_message;
@@ -127,4 +128,33 @@ TEST(LaunchMessageTest, RefusesWhatIsNotALaunch)
 	EXPECT_EQ(accept_launch_message(wrapped, "/a", &received), B_BAD_VALUE);
 	ASSERT_EQ(accept_launch_message(argv, "/a", &received), B_OK);
 	EXPECT_STREQ(received.GetString("argv", 0, ""), "/a");
+}
+
+TEST(LaunchMessageTest, AnInitialMessageIsTakenOnlyFromTheRostersSealedMemfd)
+{
+	// A frame that would be accepted, in an ordinary file.
+	BMessage message('TEST');
+	std::vector<char> frame;
+	BMessage wire;
+	ASSERT_EQ(wrap_launch_message(message, &wire), B_OK);
+	ASSERT_EQ(BPrivate::launch_frame(wire, &frame), B_OK);
+	char path[] = "/tmp/pl-launch-frame-XXXXXX";
+	int fd = mkstemp(path);
+	ASSERT_GE(fd, 3);
+	unlink(path);
+	ASSERT_EQ(write(fd, frame.data(), frame.size()), (ssize_t) frame.size());
+	lseek(fd, 0, SEEK_SET);
+
+	for (std::string variable : {std::to_string(fd), std::string("0"), std::string("-1"),
+	                             std::string("3x"), std::string("")}) {
+		setenv(BPrivate::kInitialMessageVariable, variable.c_str(), 1);
+		std::vector<BMessage> messages;
+		BPrivate::take_initial_messages("/a", &messages);
+		EXPECT_TRUE(messages.empty()) << variable;
+		// Taken away either way, so that no child of ours sees it.
+		EXPECT_EQ(getenv(BPrivate::kInitialMessageVariable), nullptr);
+	}
+	// Not the roster's, so not ours to close.
+	EXPECT_NE(fcntl(fd, F_GETFD), -1);
+	close(fd);
 }
