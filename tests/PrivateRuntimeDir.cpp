@@ -1,6 +1,8 @@
 // Linked into every test: the process and whatever it launches get a runtime
 // folder of their own, so that an application launched exclusively by a test
-// never meets the user's running programs, nor another test run in parallel.
+// never meets the user's running programs, nor another test run in parallel;
+// and a data folder of their own, so that the applications a test starts are
+// recorded there and not among the user's.
 
 #include <ftw.h>
 #include <stdio.h>
@@ -29,6 +31,7 @@ public:
 		fPath = path;
 		fOwner = getpid();
 		setenv("XDG_RUNTIME_DIR", path, 1);
+		setenv("XDG_DATA_HOME", (fPath + "/data").c_str(), 1);
 	}
 
 	~PrivateRuntimeDir()

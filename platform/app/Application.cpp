@@ -14,7 +14,9 @@
 #include "app/ApplicationPrivate.h"
 #include "app/ExclusiveLaunch.h"
 #include "app/LaunchEndpoint.h"
+#include "app/LaunchSpawn.h"
 #include "app/LooperPrivate.h"
+#include "storage/AppRegistry.h"
 #include "storage/EntryRefPath.h"
 
 BApplication* be_app = NULL;
@@ -101,10 +103,21 @@ void BApplication::_Init(const char* signature, status_t* error)
 		    BPrivate::build_argv_message(arguments, getcwd(cwd, sizeof(cwd)), &argv) == B_OK;
 	}
 
+	// What the roster started this process with comes after its arguments.
+	char path[PATH_MAX];
+	std::vector<BMessage> initial;
+	if (executable_path(path))
+		BPrivate::take_initial_messages(path, &initial);
+
 	if ((fAppFlags & B_LAUNCH_MASK) == B_EXCLUSIVE_LAUNCH) {
+		std::vector<const BMessage*> launch;
+		if (hasArguments)
+			launch.push_back(&argv);
+		for (const BMessage& message : initial)
+			launch.push_back(&message);
 		bool handedOver = false;
-		fLaunchEndpoint = BPrivate::claim_exclusive_launch(
-		    signature, getenv("DISPLAY"), hasArguments ? &argv : NULL, &handedOver);
+		fLaunchEndpoint =
+		    BPrivate::claim_exclusive_launch(signature, getenv("DISPLAY"), launch, &handedOver);
 		// The running instance has the files now; this launch ends here, as
 		// it does on the Be roster, and never reaches Run().
 		if (handedOver)
@@ -119,11 +132,13 @@ void BApplication::_Init(const char* signature, status_t* error)
 
 	if (hasArguments)
 		PostMessage(&argv);
+	for (BMessage& message : initial)
+		PostMessage(&message);
 	PostMessage(B_READY_TO_RUN);
+	BPrivate::record_running_application(signature, fAppFlags);
 
 	// Later launches are taken only now, so that this launch's own arguments
 	// come first.
-	char path[PATH_MAX];
 	if (fLaunchEndpoint != NULL &&
 	    (!executable_path(path) || fLaunchEndpoint->Start(be_app_messenger, path) != B_OK)) {
 		delete fLaunchEndpoint;

@@ -13,13 +13,15 @@ namespace BPrivate {
 static const bigtime_t kSettleTimeout = 3000000;
 
 LaunchEndpoint* claim_exclusive_launch(const char* signature, const char* display,
-                                       const BMessage* argv, bool* handedOver)
+                                       const std::vector<const BMessage*>& messages,
+                                       bool* handedOver)
 {
 	*handedOver = false;
 	LaunchAddress address;
 	if (launch_address(signature, display, &address) != B_OK)
 		return NULL;
 	const bigtime_t deadline = system_time() + kSettleTimeout;
+	size_t next = 0; // the messages before it were taken
 	for (;;) {
 		LaunchEndpoint* endpoint = NULL;
 		status_t status = LaunchEndpoint::Claim(address, &endpoint);
@@ -27,13 +29,12 @@ LaunchEndpoint* claim_exclusive_launch(const char* signature, const char* displa
 			return endpoint;
 		if (status != B_BUSY)
 			return NULL;
-		if (argv == NULL) {
-			// The Be roster would bring the running instance to the front.
-			*handedOver = true;
-			return NULL;
-		}
-		status = hand_over_launch(address, *argv, kHandOverTimeout);
-		if (status == B_OK) {
+		// Without messages, the Be roster would bring the running instance
+		// to the front.
+		while (next < messages.size() &&
+		       (status = hand_over_launch(address, *messages[next], kHandOverTimeout)) == B_OK)
+			next++;
+		if (next == messages.size()) {
 			*handedOver = true;
 			return NULL;
 		}

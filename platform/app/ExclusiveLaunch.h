@@ -4,6 +4,8 @@
 // How an application with B_EXCLUSIVE_LAUNCH starts: as the running instance
 // of its signature on its X display, or by handing its launch to that one.
 
+#include <vector>
+
 #include <SupportDefs.h>
 
 class BMessage;
@@ -17,13 +19,14 @@ class LaunchEndpoint;
 const bigtime_t kHandOverTimeout = 5000000;
 
 // The endpoint when this process becomes the running instance. Otherwise
-// NULL, with *handedOver true when the running instance took |argv| (NULL for
-// a launch without arguments, which has nothing to hand over) and this
-// process is to end; false when it runs on its own because no address can be
-// used or the running instance did not take the launch, so that no file the
-// user asked for is lost.
+// NULL, with *handedOver true when the running instance took |messages| (its
+// B_ARGV_RECEIVED, its initial message; none for a launch without either,
+// which has nothing to hand over) and this process is to end; false when it
+// runs on its own because no address can be used or the running instance did
+// not take the launch, so that no file the user asked for is lost.
 LaunchEndpoint* claim_exclusive_launch(const char* signature, const char* display,
-                                       const BMessage* argv, bool* handedOver);
+                                       const std::vector<const BMessage*>& messages,
+                                       bool* handedOver);
 
 } // namespace BPrivate
 

@@ -164,22 +164,13 @@ void LaunchEndpoint::_Take(int connection)
 	if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != getuid())
 		return;
 
-	bigtime_t deadline = system_time() + kReadTimeout;
-	unsigned char header[4];
-	if (read_fully(connection, header, sizeof(header), deadline, fWake) != B_OK)
+	std::vector<char> data;
+	if (read_launch_frame(connection, system_time() + kReadTimeout, fWake, &data) != B_OK)
 		return;
-	uint32 length = (uint32) header[0] | (uint32) header[1] << 8 | (uint32) header[2] << 16 |
-	                (uint32) header[3] << 24;
-	if (length == 0 || length > kMaxLaunchMessageSize)
-		return;
-	std::vector<char> data(length);
-	if (read_fully(connection, data.data(), length, deadline, fWake) != B_OK)
-		return;
-
 	BMessage received;
 	BMessage launch;
 	char answer = kLaunchRefused;
-	if (BMessage::Private(received).Unflatten(data.data(), length) == B_OK &&
+	if (BMessage::Private(received).Unflatten(data.data(), data.size()) == B_OK &&
 	    accept_launch_message(received, fAppPath.c_str(), &launch) == B_OK &&
 	    fTarget.SendMessage(&launch) == B_OK)
 		answer = kLaunchAccepted;

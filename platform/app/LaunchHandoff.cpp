@@ -15,7 +15,6 @@
 #include <Message.h>
 #include <OS.h>
 
-#include "app/ApplicationPrivate.h"
 #include "app/LaunchAddress.h"
 
 namespace BPrivate {
@@ -116,38 +115,38 @@ status_t write_fully(int fd, const void* data, size_t size, bigtime_t deadline)
 	return B_OK;
 }
 
-status_t accept_launch_message(const BMessage& received, const char* appPath, BMessage* message)
-{
-	if (received.what != B_ARGV_RECEIVED || appPath == NULL || message == NULL)
-		return B_BAD_VALUE;
-	int32 argc = 0;
-	type_code type;
-	int32 count = 0;
-	const char* cwd = NULL;
-	if (received.FindInt32("argc", &argc) != B_OK ||
-	    received.GetInfo("argv", &type, &count) != B_OK || type != B_STRING_TYPE || argc != count ||
-	    argc < 1 || received.FindString("cwd", &cwd) != B_OK)
-		return B_BAD_VALUE;
-	std::vector<std::string> arguments;
-	arguments.push_back(appPath);
-	for (int32 i = 1; i < argc; i++) {
-		const char* argument = NULL;
-		if (received.FindString("argv", i, &argument) != B_OK)
-			return B_BAD_VALUE;
-		arguments.push_back(argument);
-	}
-	return build_argv_message(arguments, cwd, message);
-}
-
-status_t hand_over_launch(const LaunchAddress& address, const BMessage& message, bigtime_t timeout)
+status_t launch_frame(const BMessage& message, std::vector<char>* frame)
 {
 	ssize_t size = message.FlattenedSize();
 	if (size <= 0 || (size_t) size > kMaxLaunchMessageSize)
 		return B_BAD_VALUE;
-	std::vector<char> frame(4 + (size_t) size);
+	frame->assign(4 + (size_t) size, 0);
 	for (int i = 0; i < 4; i++)
-		frame[i] = (char) (((uint32) size >> (8 * i)) & 0xff);
-	status_t status = message.Flatten(frame.data() + 4, size);
+		(*frame)[i] = (char) (((uint32) size >> (8 * i)) & 0xff);
+	return message.Flatten(frame->data() + 4, size);
+}
+
+status_t read_launch_frame(int fd, bigtime_t deadline, int wake, std::vector<char>* data)
+{
+	unsigned char header[4];
+	status_t status = read_fully(fd, header, sizeof(header), deadline, wake);
+	if (status != B_OK)
+		return status;
+	uint32 length = (uint32) header[0] | (uint32) header[1] << 8 | (uint32) header[2] << 16 |
+	                (uint32) header[3] << 24;
+	if (length == 0 || length > kMaxLaunchMessageSize)
+		return B_BAD_DATA;
+	data->resize(length);
+	return read_fully(fd, data->data(), length, deadline, wake);
+}
+
+status_t hand_over_launch(const LaunchAddress& address, const BMessage& message, bigtime_t timeout)
+{
+	BMessage wire;
+	std::vector<char> frame;
+	status_t status = wrap_launch_message(message, &wire);
+	if (status == B_OK)
+		status = launch_frame(wire, &frame);
 	if (status != B_OK)
 		return status;
 

@@ -1,10 +1,14 @@
 #include "support/ClassRegistry.h"
 
+#include <ctype.h>
 #include <dlfcn.h>
 #include <errno.h>
+#include <stdio.h>
 #include <string.h>
+#include <strings.h>
 
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -20,6 +24,7 @@ struct ClassTable {
 	std::mutex lock;
 	std::unordered_map<std::string, instantiation_func> classes; // guarded by lock
 	add_on_loader loader = NULL;                                 // guarded by lock
+	std::set<std::string> reported; // lower-cased signatures; guarded by lock
 };
 
 ClassTable& class_table()
@@ -95,6 +100,35 @@ instantiation_func lookup_instantiation_func(const char* className)
 	return exported_instantiation_func(className);
 }
 
+std::vector<instantiation_func> registered_instantiation_funcs()
+{
+	ClassTable& table = class_table();
+	std::lock_guard<std::mutex> guard(table.lock);
+	std::vector<instantiation_func> funcs;
+	funcs.reserve(table.classes.size());
+	for (const auto& entry : table.classes)
+		funcs.push_back(entry.second);
+	return funcs;
+}
+
+void report_add_on_failure(const char* signature, const char* reason)
+{
+	std::string key = signature != NULL ? signature : "";
+	for (char& c : key)
+		c = (char) tolower((unsigned char) c);
+	ClassTable& table = class_table();
+	{
+		std::lock_guard<std::mutex> guard(table.lock);
+		if (!table.reported.insert(key).second)
+			return;
+	}
+	// The signature came from an archive: only printable bytes reach the log.
+	std::string shown;
+	for (char c : key.substr(0, 256))
+		shown += c >= ' ' && c < 127 ? c : '?';
+	fprintf(stderr, "instantiate_object: nothing built for \"%s\": %s\n", shown.c_str(), reason);
+}
+
 void set_add_on_loader(add_on_loader loader)
 {
 	ClassTable& table = class_table();
@@ -156,10 +190,13 @@ BArchivable* instantiate_object(BMessage* from, image_id* id)
 	// need be; only then the bases an archive may also list, so that a base
 	// that is always loaded never stands in for a class that was not.
 	instantiation_func func = lookup_instantiation_func(className);
-	const char* signature;
+	const char* signature = NULL;
+	bool loaded = false;
 	if (func == NULL && from->FindString(B_ADD_ON_FIELD, &signature) == B_OK) {
 		image_id image = -1;
-		if (load_add_on(signature, &image) == B_OK) {
+		// The loader reports its own failures.
+		loaded = load_add_on(signature, &image) == B_OK;
+		if (loaded) {
 			if (id != NULL)
 				*id = image;
 			func = lookup_instantiation_func(className);
@@ -167,6 +204,8 @@ BArchivable* instantiate_object(BMessage* from, image_id* id)
 	}
 	for (int32 i = 1; func == NULL && from->FindString(B_CLASS_FIELD, i, &className) == B_OK; i++)
 		func = lookup_instantiation_func(className);
+	if (func == NULL && loaded)
+		BPrivate::report_add_on_failure(signature, "its libraries hold none of the archive's classes");
 	if (func != NULL)
 		return func(from);
 	errno = B_NAME_NOT_FOUND;

@@ -7,6 +7,8 @@
 // their archives carry. Classes that are not registered are still found by
 // the mangled name of their Instantiate when their library exports it.
 
+#include <vector>
+
 #include <Archivable.h>
 
 namespace BPrivate {
@@ -18,6 +20,9 @@ status_t register_instantiation_func(const char* className, instantiation_func f
 void unregister_instantiation_func(const char* className, instantiation_func func);
 // Registered or exported; NULL when neither.
 instantiation_func lookup_instantiation_func(const char* className);
+// A copy of every registered function, so that the code holding them can be
+// told apart by where they live.
+std::vector<instantiation_func> registered_instantiation_funcs();
 
 class InstantiationRegistrar {
 public:
@@ -33,6 +38,11 @@ public:
 // then archives naming an "add_on" are instantiated only from loaded code.
 typedef status_t (*add_on_loader)(const char* signature, image_id* image);
 void set_add_on_loader(add_on_loader loader);
+
+// Writes why an archive of |signature| built nothing to stderr, the first
+// time only for each signature in this process: a replicant host would
+// otherwise repeat it for every archive it meets.
+void report_add_on_failure(const char* signature, const char* reason);
 
 } // namespace BPrivate
 

@@ -1,6 +1,8 @@
 #ifndef _MESSAGE_H
 #define _MESSAGE_H
 
+// Haiku's brings the message codes with it; code written for it relies on that.
+#include <AppDefs.h>
 #include <DataIO.h>
 #include <OS.h>
 #include <Point.h>

@@ -266,10 +266,16 @@ TEST(Application, AnExclusiveApplicationTakesLaterLaunchesUntilItEnds)
 	EXPECT_EQ(endpoint, nullptr);
 
 	EXPECT_EQ(BPrivate::hand_over_launch(address, launch, 5000000), B_OK);
+	// Any message goes over, but not files that are not there.
 	BMessage other('abcd');
 	other.AddString("argv", "y.png");
-	EXPECT_EQ(BPrivate::hand_over_launch(address, other, 5000000), B_NOT_ALLOWED);
-	ASSERT_TRUE(journal.WaitForCount(2));
+	EXPECT_EQ(BPrivate::hand_over_launch(address, other, 5000000), B_OK);
+	BMessage refs(B_REFS_RECEIVED);
+	entry_ref gone;
+	ASSERT_EQ(get_ref_for_path("/tmp/pl-application-test-no-such-picture.png", &gone), B_OK);
+	refs.AddRef("refs", &gone);
+	EXPECT_EQ(BPrivate::hand_over_launch(address, refs, 5000000), B_NOT_ALLOWED);
+	ASSERT_TRUE(journal.WaitForCount(3));
 	be_app_messenger.SendMessage('done');
 	test::must_return_within("Run", [&] { appThread.join(); });
 
@@ -278,7 +284,7 @@ TEST(Application, AnExclusiveApplicationTakesLaterLaunchesUntilItEnds)
 	EXPECT_EQ(journal.Entries(),
 	          (std::vector<std::string>{"ready",
 	                                    std::string("argv 2 ") + executable + " x.png in /pictures",
-	                                    "Quit returned", "run returned"}));
+	                                    "abcd", "Quit returned", "run returned"}));
 
 	// Gone with the application: the next launch is the instance.
 	EXPECT_NE(access(address.socketPath.c_str(), F_OK), 0);

@@ -1,0 +1,3 @@
+pl-app-record 1
+signature application/x-a
+executable /a
