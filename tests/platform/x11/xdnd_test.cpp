@@ -364,3 +364,41 @@ TEST_F(XdndTest, WithinOneProgramAndOntoTheBareDesktop)
 		window->Quit();
 	}
 }
+
+TEST_F(XdndTest, EscapeCancelsADragOverAWindowThatWouldTakeIt)
+{
+	BApplication app("application/x-vnd.test-xdnd-escape");
+	{
+		std::lock_guard<std::mutex> lock(sUnclaimedLock);
+		sUnclaimed.clear();
+	}
+	BPrivate::set_unclaimed_drop_handler(record_unclaimed);
+	BMessage dragged('tESC');
+	BWindow* source = new BWindow(BRect(100, 600, 299, 799), "escape source", B_TITLED_WINDOW, 0);
+	source->AddChild(new DragView(source->Bounds(), dragged));
+	source->Show();
+	DropView* view;
+	xcb_window_t id;
+	int x, y;
+	BWindow* target = OpenDropWindow(&view, &id, &x, &y);
+	int sx, sy;
+	ASSERT_TRUE(Shown("escape source", &sx, &sy));
+
+	std::ostringstream line;
+	line << "xdotool mousemove " << sx + 50 << " " << sy + 50 << " sleep 0.1 mousedown 1 sleep 0.1"
+	     << " mousemove " << sx + 58 << " " << sy + 58 << " sleep 0.3"
+	     << " mousemove " << x + 50 << " " << y + 50 << " sleep 0.2 key Escape sleep 0.2"
+	     << " mousemove " << x + 60 << " " << y + 60 << " sleep 0.1 mouseup 1 sleep 0.3";
+	ASSERT_EQ(Server()->Run(line.str()), 0);
+	EXPECT_TRUE(Answers(target, view));
+	EXPECT_TRUE(view->Drops().empty());
+	{
+		std::lock_guard<std::mutex> lock(sUnclaimedLock);
+		EXPECT_TRUE(sUnclaimed.empty());
+	}
+	BPrivate::set_unclaimed_drop_handler(NULL);
+	for (BWindow* window : {source, target}) {
+		window->Lock();
+		window->Quit();
+	}
+}
