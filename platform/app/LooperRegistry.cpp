@@ -222,7 +222,10 @@ status_t deliver(int32 looperID, int32 targetToken, const BMessage* message, int
 	delivery->wasDelivered = true;
 	delivery->isReply = isReply;
 	delivery->sourceWaiting = false;
-	delivery->sourceRemote = false;
+	// A drop keeps what the drag layer said of its source; anything else
+	// sent here comes from this process.
+	if (!delivery->wasDropped)
+		delivery->sourceRemote = false;
 
 	if (!record->Post(copy)) {
 		delete copy;

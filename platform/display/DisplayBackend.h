@@ -5,6 +5,8 @@
 #include <Rect.h>
 #include <Region.h>
 
+#include "display/DisplayDrag.h"
+
 // The one seam between the interface kit and a display. A backend gives the
 // kit window surfaces, each owning a B_RGB32 framebuffer that the kit draws
 // into with the shared painter and presents by damaged region; input and
@@ -105,6 +107,10 @@ public:
 	virtual void Exposed(const BRegion& region) = 0;
 	// Sent to every surface when the current workspace changes.
 	virtual void WorkspaceChanged(int32 previous, int32 current) = 0;
+	// A drag passing over the surface. For kDragMoved: whether the surface
+	// would take a drop of this data here; for kDragDropped: whether it took
+	// it. Quick: it may convert the data but never waits for the window.
+	virtual bool DragEvent(const DisplayDragEvent& /*event*/) { return false; }
 };
 
 class DisplaySurface {
@@ -172,6 +178,16 @@ public:
 	virtual void UngrabPointer() = 0;
 	// Hides the cursor until the pointer next moves.
 	virtual void ObscureCursor() = 0;
+
+	// Starts a drag from |source| with a button held: from now on the pointer
+	// is the drag's until the buttons are up (a drop, or nothing when the
+	// target refuses) or Escape is pressed (cancelled). The source still gets
+	// its mouse-up. Called from the source window's thread; never blocks on
+	// another window.
+	virtual status_t StartDrag(DisplaySurface* /*source*/, const DisplayDragStart& /*drag*/)
+	{
+		return B_UNSUPPORTED;
+	}
 };
 
 // The process's display, opened on first use. NULL when the backend chosen

@@ -7,6 +7,7 @@
 #include <Rect.h>
 
 class BBitmap;
+class BWindow;
 
 namespace BPrivate {
 
@@ -25,9 +26,8 @@ struct DragRequest {
 	BPoint screenWhere; // the pointer when the drag began
 };
 
-// Carries drags out of the window: the display's drag and drop (XDND) once
-// it exists, or a test. Without one a drag has nowhere to go and the request
-// is dropped.
+// Carries drags out of the window instead of the display's drag and drop:
+// a test. Without one the display carries the drag (start_display_drag).
 class DragSink {
 public:
 	virtual ~DragSink() {}
@@ -38,6 +38,21 @@ public:
 
 // Installs |sink| for the whole process; returns the previous one.
 DragSink* set_drag_sink(DragSink* sink);
+
+// Hands |request| to the display: the pointer becomes the drag's and the
+// message goes to the view it is released over, in this process or another.
+// Window thread, window locked.
+status_t start_display_drag(BWindow* window, const DragRequest& request);
+
+// A drop that nobody took: the drag ended over the bare desktop (the root
+// window) or over no window that takes drops. |drop| is the dragged message,
+// marked dropped at |screenWhere|; it belongs to the caller and lives for the
+// call. Called from the display's thread: the handler must not block (post
+// a copy somewhere). The desktop's roster hand-over installs one.
+typedef void (*unclaimed_drop_handler)(BMessage* drop, BPoint screenWhere);
+// Installs |handler| for the whole process (NULL: such drops change nothing);
+// returns the previous one.
+unclaimed_drop_handler set_unclaimed_drop_handler(unclaimed_drop_handler handler);
 
 } // namespace BPrivate
 

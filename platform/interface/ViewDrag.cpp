@@ -1,5 +1,5 @@
 // BView::DragMessage: hands a drag to whatever carries drags out of the
-// window (interface/DragPrivate.h).
+// window (interface/DragPrivate.h), the display unless a test took it.
 
 #include <View.h>
 
@@ -66,6 +66,7 @@ static void start_drag(BView* view, BMessage* message, BRect frame, BBitmap* bit
 
 	BPrivate::DragSink* sink = BPrivate::sDragSink.load();
 	if (sink == NULL) {
+		BPrivate::start_display_drag(window, *request);
 		delete request;
 		return;
 	}

@@ -125,10 +125,10 @@ void BWindow::_CreateSurface()
 	BPrivate::DisplayBackend* backend = BPrivate::display_backend();
 	if (backend == NULL)
 		return;
-	fData->sink.SetTargets(BMessenger(this), BMessenger(fTopView, this), &fData->workspaces);
+	bool menu = fData->feel == BPrivate::kMenuWindowFeel;
+	fData->sink.SetTargets(BMessenger(this), BMessenger(fTopView, this), &fData->workspaces, !menu);
 	BPrivate::SurfaceSettings settings;
-	settings.type = fData->feel == BPrivate::kMenuWindowFeel ? BPrivate::kPopUpSurface
-	                                                         : BPrivate::kTopLevelSurface;
+	settings.type = menu ? BPrivate::kPopUpSurface : BPrivate::kTopLevelSurface;
 	settings.title = fData->title.c_str();
 	settings.frame = fData->frame;
 	settings.minWidth = fData->minWidth;

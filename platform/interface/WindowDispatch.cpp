@@ -99,6 +99,13 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* target)
 			}
 			break;
 
+		case BPrivate::kMsgWindowDrag:
+			if (target == this) {
+				fData->dispatcher.DispatchDrag(message);
+				return;
+			}
+			break;
+
 		case BPrivate::kMsgWindowExposed:
 			if (target == this) {
 				BRegion lost;

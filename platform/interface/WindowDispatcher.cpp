@@ -20,6 +20,8 @@
 #include <algorithm>
 
 #include "app/LooperPrivate.h"
+#include "display/DisplayDrag.h"
+#include "interface/DropData.h"
 #include "interface/WindowPrivate.h"
 
 namespace BPrivate {
@@ -45,8 +47,8 @@ static void set_int32(BMessage* message, const char* name, int32 value)
 
 WindowDispatcher::WindowDispatcher(BWindow* window)
     : fWindow(window), fLastMouseMoved(NULL), fMaskView(NULL), fMaskOptions(0),
-      fMaskViewHadPointer(false), fKeyMaskView(NULL), fKeyMaskOptions(0), fLastClickTime(0),
-      fLastClickButtons(0), fClickCount(0)
+      fMaskViewHadPointer(false), fKeyMaskView(NULL), fKeyMaskOptions(0), fDragging(false),
+      fLastClickTime(0), fLastClickButtons(0), fClickCount(0)
 {
 }
 
@@ -381,6 +383,74 @@ void WindowDispatcher::_CallMouseHook(BMessage* message, BHandler* target)
 			break;
 		}
 	}
+}
+
+// #pragma mark - drag and drop
+
+void WindowDispatcher::DispatchDrag(BMessage* message)
+{
+	int32 phase = -1;
+	BPoint where;
+	if (message->FindInt32("phase", &phase) != B_OK || message->FindPoint("where", &where) != B_OK)
+		return;
+	if (message->FindMessage("message", &fDragMessage) == B_OK)
+		fDragging = true;
+	if (!fDragging)
+		return;
+
+	if (phase == kDragDropped) {
+		_Drop(message, where);
+		fDragging = false;
+		fDragMessage.MakeEmpty();
+		return;
+	}
+
+	BMessage moved(B_MOUSE_MOVED);
+	moved.AddInt64("when", message->GetInt64("when", system_time()));
+	moved.AddPoint("where", where);
+	moved.AddPoint("screen_where", message->GetPoint("screen_where", BPoint()));
+	moved.AddInt32("buttons", message->GetInt32("buttons", 0));
+	moved.AddInt32("modifiers", message->GetInt32("modifiers", 0));
+	moved.AddMessage("be:drag_message", &fDragMessage);
+	if (phase == kDragMoved) {
+		_MouseMoved(&moved, where);
+		return;
+	}
+	// Left (or cancelled over the window): the view that had it hears so
+	// once; the next plain move enters afresh.
+	if (fLastMouseMoved != NULL) {
+		BView* previous = fLastMouseMoved;
+		fLastMouseMoved = NULL;
+		_SendMoved(previous, &moved, where, B_EXITED_VIEW);
+	}
+	fDragging = false;
+	fDragMessage.MakeEmpty();
+}
+
+// The view under the drop point gets the message through its looper, so
+// that its filters (a shelf's, for one) see a dropped message.
+void WindowDispatcher::_Drop(BMessage* message, BPoint where)
+{
+	BView* view = ViewAt(where);
+	if (fLastMouseMoved != NULL && fLastMouseMoved != view) {
+		BMessage exited(B_MOUSE_MOVED);
+		exited.AddPoint("where", where);
+		exited.AddInt32("buttons", 0);
+		BView* previous = fLastMouseMoved;
+		fLastMouseMoved = NULL;
+		_SendMoved(previous, &exited, where, B_EXITED_VIEW);
+		view = ViewAt(where);
+	}
+	BMessage dropped(fDragMessage);
+	mark_dropped(&dropped, message->GetPoint("screen_where", BPoint()),
+	             message->GetPoint("offset", BPoint()), message->GetBool("remote", false));
+	BMessenger replyTo;
+	int32 port;
+	int32 token;
+	if (message->FindInt32("reply_port", &port) == B_OK &&
+	    message->FindInt32("reply_token", &token) == B_OK)
+		replyTo = MessengerAccess::Make(port, token);
+	BMessenger(view).SendMessage(&dropped, replyTo);
 }
 
 // #pragma mark - keys

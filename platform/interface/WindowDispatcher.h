@@ -1,13 +1,13 @@
 #ifndef _WINDOW_DISPATCHER_H
 #define _WINDOW_DISPATCHER_H
 
+#include <Message.h>
 #include <Point.h>
 #include <SupportDefs.h>
 
 #include <vector>
 
 class BHandler;
-class BMessage;
 class BView;
 class BWindow;
 
@@ -24,6 +24,10 @@ public:
 
 	// True when the message was input it handled.
 	bool DispatchInput(BMessage* message);
+	// A drag over the window (kMsgWindowDrag): mouse-moved messages with
+	// "be:drag_message" and their transits while it passes, and the dropped
+	// message posted to the view under the drop point.
+	void DispatchDrag(BMessage* message);
 
 	// Until every mouse button is up: B_POINTER_EVENTS sends all pointer
 	// events to |view| alone, B_KEYBOARD_EVENTS the keys as well as to the
@@ -48,6 +52,7 @@ private:
 	void _MouseMoved(BMessage* message, BPoint where);
 	void _Key(BMessage* message);
 	void _Wheel(BMessage* message, BPoint where);
+	void _Drop(BMessage* message, BPoint where);
 	void _SendMoved(BView* view, BMessage* message, BPoint where, uint32 transit);
 	// Runs the filters of *target and of whatever they redirect to; false when
 	// one of them drops the message.
@@ -78,6 +83,8 @@ private:
 	BView* fKeyMaskView;      // SetMouseEventMask(B_KEYBOARD_EVENTS) holder
 	uint32 fKeyMaskOptions;
 	std::vector<EventMask> fEventMasks; // SetEventMask() of attached views
+	BMessage fDragMessage; // what the drag passing over the window carries
+	bool fDragging;        // fDragMessage is valid
 
 	// Click counting for "clicks".
 	bigtime_t fLastClickTime;

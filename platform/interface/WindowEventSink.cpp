@@ -9,16 +9,20 @@
 #include <Region.h>
 #include <string.h>
 
+#include "app/LooperPrivate.h"
+#include "interface/DropData.h"
+
 namespace BPrivate {
 
-WindowEventSink::WindowEventSink() : fWorkspaces(NULL) {}
+WindowEventSink::WindowEventSink() : fWorkspaces(NULL), fTakesDrops(false), fDragValid(false) {}
 
 void WindowEventSink::SetTargets(const BMessenger& window, const BMessenger& inputTarget,
-                                 const std::atomic<uint32>* workspaces)
+                                 const std::atomic<uint32>* workspaces, bool takesDrops)
 {
 	fWindow = window;
 	fInput = inputTarget;
 	fWorkspaces = workspaces;
+	fTakesDrops = takesDrops;
 }
 
 void WindowEventSink::MouseEvent(const DisplayMouseEvent& event)
@@ -137,6 +141,57 @@ void WindowEventSink::WorkspaceChanged(int32 previous, int32 current)
 		message.AddBool("active", change.active);
 		fWindow.SendMessage(&message);
 	}
+}
+
+const BMessage* WindowEventSink::_DragMessage(const DragPayloadRef& payload)
+{
+	if (payload == nullptr)
+		return NULL;
+	if (fConverted.lock() != payload) {
+		fConverted = payload;
+		fDragMessage.MakeEmpty();
+		fDragValid = drop_message_from_payload(*payload, &fDragMessage) == B_OK;
+	}
+	return fDragValid ? &fDragMessage : NULL;
+}
+
+bool WindowEventSink::DragEvent(const DisplayDragEvent& event)
+{
+	if (!fTakesDrops)
+		return false;
+	const BMessage* dragged = NULL;
+	if (event.phase != kDragExited) {
+		dragged = _DragMessage(event.payload);
+		// Data that is no message (garbled, of a type windows do not take) is
+		// refused; a drag whose data has not arrived yet may still be taken.
+		if (dragged == NULL && (event.payload != nullptr || event.phase == kDragDropped))
+			return false;
+	}
+
+	BMessage message(kMsgWindowDrag);
+	message.AddInt32("phase", event.phase);
+	message.AddInt64("when", event.when);
+	message.AddPoint("where", event.where);
+	message.AddPoint("screen_where", event.screenWhere);
+	message.AddPoint("offset", event.offset);
+	message.AddInt32("buttons", static_cast<int32>(event.buttons));
+	message.AddInt32("modifiers", static_cast<int32>(event.modifiers));
+	message.AddBool("remote", event.sourceRemote);
+	if (dragged != NULL && (event.phase == kDragDropped || fPosted.lock() != event.payload)) {
+		if (message.AddMessage("message", dragged) != B_OK)
+			return false;
+		fPosted = event.payload;
+	}
+	if (event.phase == kDragDropped) {
+		fPosted.reset();
+		if (event.payload->replyTo.IsValid()) {
+			message.AddInt32("reply_port", MessengerAccess::Port(event.payload->replyTo));
+			message.AddInt32("reply_token", MessengerAccess::Token(event.payload->replyTo));
+		}
+	}
+	if (event.phase == kDragExited)
+		fPosted.reset();
+	return fWindow.SendMessage(&message) == B_OK;
 }
 
 } // namespace BPrivate

@@ -101,6 +101,10 @@ void OffscreenBackend::DestroySurface(DisplaySurface* _surface)
 			fImplicitGrab = NULL;
 		if (fUnderPointer == surface)
 			fUnderPointer = NULL;
+		if (fDrag != nullptr && fDrag->target == surface) {
+			fDrag->target = NULL;
+			fDrag->accepted = false;
+		}
 		if (fActive == surface) {
 			fActive = NULL;
 			_ActivateTopmost(&deliveries);
@@ -292,6 +296,23 @@ void OffscreenBackend::_Pointer(BPoint where, uint32 buttons, bool pressed, bool
 {
 	bool moved = where != fPointer;
 	fPointer = where;
+	if (fDrag != nullptr) {
+		if (moved) {
+			fCursorObscured = false;
+			_DragMoved(out);
+		}
+		fButtons = buttons;
+		if (released && fButtons == 0) {
+			_EndDrag(false, out);
+			// The source still hears of the release, as the button went down
+			// in it.
+			if (fImplicitGrab != NULL)
+				_MouseEvent(fImplicitGrab, kMouseUp, 0, out);
+			fImplicitGrab = NULL;
+			fUnderPointer = NULL;
+		}
+		return;
+	}
 	if (moved) {
 		fCursorObscured = false;
 		OffscreenSurface* target = _PointerTarget();
@@ -334,6 +355,100 @@ void OffscreenBackend::_Deliver(Deliveries& deliveries)
 	for (auto& delivery : deliveries)
 		delivery();
 	deliveries.clear();
+}
+
+// #pragma mark - drag and drop
+
+status_t OffscreenBackend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)
+{
+	if (drag.payload == nullptr)
+		return B_BAD_VALUE;
+	Deliveries deliveries;
+	std::lock_guard<std::mutex> delivering(fDeliveryLock);
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (std::find(fStack.begin(), fStack.end(), source) == fStack.end())
+			return B_BAD_VALUE;
+		// A drag lives while a button is held: one that starts after the
+		// release (or during another drag) has nowhere to go.
+		if (fButtons == 0 || fDrag != nullptr)
+			return B_NOT_ALLOWED;
+		fDrag = std::make_shared<Drag>();
+		fDrag->start = drag;
+		_DragMoved(&deliveries);
+	}
+	_Deliver(deliveries);
+	return B_OK;
+}
+
+DisplayDragEvent OffscreenBackend::_DragEventFor(const Drag& drag, OffscreenSurface* target,
+                                                 drag_phase phase) const
+{
+	DisplayDragEvent event;
+	event.phase = phase;
+	event.when = _Now();
+	event.screenWhere = fPointer;
+	event.where = fPointer - target->fFrame.LeftTop();
+	event.offset = drag.start.offset;
+	event.buttons = fButtons;
+	event.modifiers = fModifiers;
+	event.sourceRemote = false;
+	event.payload = drag.start.payload;
+	return event;
+}
+
+void OffscreenBackend::_DragMoved(Deliveries* out)
+{
+	std::shared_ptr<Drag> drag = fDrag;
+	OffscreenSurface* target = _SurfaceAt(fPointer);
+	if (drag->target != NULL && drag->target != target) {
+		DisplayDragEvent event = _DragEventFor(*drag, drag->target, kDragExited);
+		DisplayEventSink* sink = drag->target->fSink;
+		out->push_back([sink, event] { sink->DragEvent(event); });
+	}
+	drag->target = target;
+	drag->accepted = false;
+	if (target == NULL)
+		return;
+	DisplayDragEvent event = _DragEventFor(*drag, target, kDragMoved);
+	DisplayEventSink* sink = target->fSink;
+	out->push_back([drag, sink, target, event] {
+		// Still the target: a later move may have left it before this ran.
+		bool accepted = sink->DragEvent(event);
+		if (drag->target == target)
+			drag->accepted = accepted;
+	});
+}
+
+void OffscreenBackend::_EndDrag(bool cancel, Deliveries* out)
+{
+	std::shared_ptr<Drag> drag = fDrag;
+	fDrag.reset();
+	OffscreenSurface* target = drag->target;
+	BPoint where = fPointer;
+	if (cancel) {
+		if (target != NULL) {
+			DisplayDragEvent event = _DragEventFor(*drag, target, kDragExited);
+			DisplayEventSink* sink = target->fSink;
+			out->push_back([sink, event] { sink->DragEvent(event); });
+		}
+		return;
+	}
+	if (target == NULL) {
+		// Released over the bare screen.
+		if (drag->start.unclaimed)
+			out->push_back([drag, where] { drag->start.unclaimed(where); });
+		return;
+	}
+	DisplayDragEvent dropped = _DragEventFor(*drag, target, kDragDropped);
+	DisplayDragEvent exited = _DragEventFor(*drag, target, kDragExited);
+	DisplayEventSink* sink = target->fSink;
+	// The target's answer to the last move decides, when it has come; a
+	// refusing target hears only that the drag left.
+	out->push_back([drag, sink, dropped, exited] {
+		if (!drag->accepted || !sink->DragEvent(dropped))
+			sink->DragEvent(exited);
+	});
 }
 
 } // namespace BPrivate

@@ -87,6 +87,7 @@ public:
 	status_t GrabPointer(DisplaySurface* surface, bool keyboard) override;
 	void UngrabPointer() override;
 	void ObscureCursor() override;
+	status_t StartDrag(DisplaySurface* source, const DisplayDragStart& drag) override;
 
 private:
 	friend class OffscreenSurface;
@@ -106,6 +107,19 @@ private:
 	void _MouseEvent(OffscreenSurface* target, mouse_event_type type, int32 clicks,
 	                 Deliveries* out);
 	void _Deliver(Deliveries& deliveries);
+
+	// A drag in progress: the pointer's moves go to the surface under it as
+	// drag events instead of mouse events.
+	struct Drag {
+		DisplayDragStart start;
+		OffscreenSurface* target = NULL; // under the pointer, shown
+		bool accepted = false;           // the target's answer to the last move
+	};
+	DisplayDragEvent _DragEventFor(const Drag& drag, OffscreenSurface* target,
+	                              drag_phase phase) const;
+	void _DragMoved(Deliveries* out);
+	// Ends the drag: a drop where it was released, or (|cancel|) nothing.
+	void _EndDrag(bool cancel, Deliveries* out);
 
 	std::mutex fDeliveryLock;
 	mutable std::mutex fLock;
@@ -127,6 +141,10 @@ private:
 	bool fCursorObscured;
 	bigtime_t fClockOffset;
 	ClickCounter fClicks;
+
+	// Guarded by fDeliveryLock (and read under fLock only by its holder):
+	// drag events are answered while they are delivered.
+	std::shared_ptr<Drag> fDrag;
 };
 
 } // namespace BPrivate

@@ -156,6 +156,12 @@ bool OffscreenControl::IsCursorObscured()
 	return fBackend->fCursorObscured;
 }
 
+bool OffscreenControl::IsDragging()
+{
+	std::lock_guard<std::mutex> delivering(fBackend->fDeliveryLock);
+	return fBackend->fDrag != nullptr;
+}
+
 void OffscreenControl::MoveMouse(BPoint where)
 {
 	fBackend->WarpPointer(where);
@@ -229,10 +235,16 @@ void OffscreenControl::_Key(bool down, int32 key, const char* bytes, int32 rawCh
 	std::lock_guard<std::mutex> delivering(fBackend->fDeliveryLock);
 	{
 		std::lock_guard<std::mutex> lock(fBackend->fLock);
+		// A drag has the keyboard: Escape cancels it, other keys go nowhere.
 		OffscreenSurface* target = fBackend->fGrab != NULL && fBackend->fGrabKeyboard
 		                               ? fBackend->fGrab
 		                               : fBackend->fActive;
-		if (target == NULL)
+		if (fBackend->fDrag != nullptr) {
+			if (down && bytes != NULL && strcmp(bytes, "\x1b") == 0)
+				fBackend->_EndDrag(true, &deliveries);
+			target = NULL;
+		}
+		if (target == NULL && deliveries.empty())
 			return;
 		DisplayKeyEvent event;
 		event.down = down;
@@ -244,8 +256,10 @@ void OffscreenControl::_Key(bool down, int32 key, const char* bytes, int32 rawCh
 			strncpy(event.bytes, bytes, sizeof(event.bytes) - 1);
 		event.rawChar = rawChar;
 		event.modifiers = fBackend->fModifiers;
-		DisplayEventSink* sink = target->fSink;
-		deliveries.push_back([sink, event] { sink->KeyEvent(event); });
+		if (target != NULL) {
+			DisplayEventSink* sink = target->fSink;
+			deliveries.push_back([sink, event] { sink->KeyEvent(event); });
+		}
 	}
 	fBackend->_Deliver(deliveries);
 }

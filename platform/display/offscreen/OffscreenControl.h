@@ -63,6 +63,9 @@ public:
 	DisplaySurface* PointerGrab();
 	bool IsCursorObscured();
 
+	// A drag holds the pointer (from its start until release or Escape).
+	bool IsDragging();
+
 	// The user's pointer (screen coordinates) and keyboard.
 	void MoveMouse(BPoint where);
 	void PressButtons(uint32 buttons);   // adds B_PRIMARY_MOUSE_BUTTON ... to those down

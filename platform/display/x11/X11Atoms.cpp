@@ -5,6 +5,8 @@
 
 #include <iterator>
 
+#include "display/DisplayDrag.h"
+
 namespace BPrivate {
 
 namespace {
@@ -37,6 +39,21 @@ const AtomName kAtomNames[] = {
     {"_NET_SUPPORTING_WM_CHECK", &X11Atoms::netSupportingWmCheck},
     {"_NET_FRAME_EXTENTS", &X11Atoms::netFrameExtents},
     {"_MOTIF_WM_HINTS", &X11Atoms::motifWmHints},
+    {"XdndAware", &X11Atoms::xdndAware},
+    {"XdndEnter", &X11Atoms::xdndEnter},
+    {"XdndPosition", &X11Atoms::xdndPosition},
+    {"XdndStatus", &X11Atoms::xdndStatus},
+    {"XdndLeave", &X11Atoms::xdndLeave},
+    {"XdndDrop", &X11Atoms::xdndDrop},
+    {"XdndFinished", &X11Atoms::xdndFinished},
+    {"XdndSelection", &X11Atoms::xdndSelection},
+    {"XdndTypeList", &X11Atoms::xdndTypeList},
+    {"XdndActionCopy", &X11Atoms::xdndActionCopy},
+    {"INCR", &X11Atoms::incr},
+    {"TARGETS", &X11Atoms::targets},
+    {kDragMessageType, &X11Atoms::dragMessageType},
+    {kUriListType, &X11Atoms::uriListType},
+    {"_PL_DROP_DATA", &X11Atoms::dropProperty},
 };
 
 } // namespace

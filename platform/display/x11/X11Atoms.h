@@ -30,6 +30,22 @@ struct X11Atoms {
 	xcb_atom_t netSupportingWmCheck;
 	xcb_atom_t netFrameExtents;
 	xcb_atom_t motifWmHints;
+	// Drag and drop (XDND 5) and the selection transfers it uses.
+	xcb_atom_t xdndAware;
+	xcb_atom_t xdndEnter;
+	xcb_atom_t xdndPosition;
+	xcb_atom_t xdndStatus;
+	xcb_atom_t xdndLeave;
+	xcb_atom_t xdndDrop;
+	xcb_atom_t xdndFinished;
+	xcb_atom_t xdndSelection;
+	xcb_atom_t xdndTypeList;
+	xcb_atom_t xdndActionCopy;
+	xcb_atom_t incr;
+	xcb_atom_t targets;
+	xcb_atom_t dragMessageType; // kDragMessageType
+	xcb_atom_t uriListType;     // kUriListType
+	xcb_atom_t dropProperty;    // where a drop's data is delivered to us
 };
 
 // Interns every atom of X11Atoms; returns false if the server refused any.

@@ -3,6 +3,8 @@
 #include <math.h>
 #include <stdio.h>
 
+#include "display/x11/X11DragSource.h"
+#include "display/x11/X11DropTarget.h"
 #include "display/x11/X11EventDispatcher.h"
 #include "display/x11/X11EventThread.h"
 #include "display/x11/X11Keyboard.h"
@@ -48,6 +50,12 @@ status_t X11Backend::Init(const char* displayName)
 	                                                        *fPointer, *fWorkspaces));
 	if (!fDispatcher)
 		return B_NO_MEMORY;
+	fDragSource.reset(new (std::nothrow)
+	                      X11DragSource(fConnection, fWindows, *fKeyboard, *fPointer));
+	fDropTarget.reset(new (std::nothrow) X11DropTarget(fConnection, fWindows));
+	if (!fDragSource || !fDropTarget)
+		return B_NO_MEMORY;
+	fDispatcher->SetDragAndDrop(fDragSource.get(), fDropTarget.get());
 	fEventThread.reset(new (std::nothrow) X11EventThread(fConnection, *fDispatcher));
 	if (!fEventThread)
 		return B_NO_MEMORY;
@@ -147,6 +155,11 @@ void X11Backend::UngrabPointer()
 void X11Backend::ObscureCursor()
 {
 	fPointer->Obscure(fDispatcher->PointerWindow());
+}
+
+status_t X11Backend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)
+{
+	return fDragSource->Start(static_cast<X11Window*>(source), drag);
 }
 
 DisplayBackend* create_x11_display_backend(status_t* status)

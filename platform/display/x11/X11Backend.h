@@ -10,6 +10,8 @@
 
 namespace BPrivate {
 
+class X11DragSource;
+class X11DropTarget;
 class X11EventDispatcher;
 class X11EventThread;
 class X11Keyboard;
@@ -41,6 +43,7 @@ public:
 	status_t GrabPointer(DisplaySurface* surface, bool keyboard) override;
 	void UngrabPointer() override;
 	void ObscureCursor() override;
+	status_t StartDrag(DisplaySurface* source, const DisplayDragStart& drag) override;
 
 	X11Connection& Connection() { return fConnection; }
 	// The X window of a surface of this backend (tests look at it).
@@ -52,6 +55,8 @@ private:
 	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
 	std::unique_ptr<X11Pointer> fPointer;            // fixed after Init()
 	std::unique_ptr<X11Workspaces> fWorkspaces;      // fixed after Init()
+	std::unique_ptr<X11DragSource> fDragSource;      // fixed after Init()
+	std::unique_ptr<X11DropTarget> fDropTarget;      // fixed after Init()
 	std::unique_ptr<X11EventDispatcher> fDispatcher; // fixed after Init()
 	std::unique_ptr<X11EventThread> fEventThread;    // fixed after Init()
 };

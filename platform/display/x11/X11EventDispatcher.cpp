@@ -7,6 +7,8 @@
 
 #include "display/x11/BeDefs.h"
 #include "display/x11/X11Connection.h"
+#include "display/x11/X11DragSource.h"
+#include "display/x11/X11DropTarget.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Pointer.h"
 #include "display/x11/X11Window.h"
@@ -44,13 +46,33 @@ X11EventDispatcher::X11EventDispatcher(X11Connection& connection, X11WindowRegis
                                        X11Keyboard& keyboard, X11Pointer& pointer,
                                        X11Workspaces& workspaces)
     : fConnection(connection), fWindows(windows), fKeyboard(keyboard), fPointer(pointer),
-      fWorkspaces(workspaces), fClicks(), fPointerWindow(XCB_WINDOW_NONE)
+      fWorkspaces(workspaces), fDragSource(nullptr), fDropTarget(nullptr), fClicks(),
+      fPointerWindow(XCB_WINDOW_NONE)
 {
+}
+
+void X11EventDispatcher::SetDragAndDrop(X11DragSource* source, X11DropTarget* target)
+{
+	fDragSource = source;
+	fDropTarget = target;
+}
+
+void X11EventDispatcher::Tick()
+{
+	bigtime_t now = system_time();
+	if (fDragSource != nullptr)
+		fDragSource->Tick(now);
+	if (fDropTarget != nullptr)
+		fDropTarget->Tick(now);
 }
 
 void X11EventDispatcher::HandleEvent(const xcb_generic_event_t* event)
 {
 	uint8 type = event->response_type & 0x7f;
+	// A drag in progress has the pointer and keyboard, and answers for its
+	// data.
+	if (fDragSource != nullptr && fDragSource->HandleEvent(event))
+		return;
 	switch (type) {
 		case 0:
 			// An error of a request nobody checked (a window gone under a
@@ -127,11 +149,20 @@ void X11EventDispatcher::HandleEvent(const xcb_generic_event_t* event)
 			fKeyboard.HandleKeymapNotify((const xcb_keymap_notify_event_t*) event);
 			break;
 		case XCB_CLIENT_MESSAGE:
+			if (fDropTarget != nullptr &&
+			    fDropTarget->HandleClientMessage((const xcb_client_message_event_t*) event))
+				break;
 			_ClientMessage((const xcb_client_message_event_t*) event);
+			break;
+		case XCB_SELECTION_NOTIFY:
+			if (fDropTarget != nullptr)
+				fDropTarget->HandleSelectionNotify((const xcb_selection_notify_event_t*) event);
 			break;
 		case XCB_PROPERTY_NOTIFY: {
 			auto property = (const xcb_property_notify_event_t*) event;
 			fConnection.NoteEventTime(property->time);
+			if (fDropTarget != nullptr && fDropTarget->HandlePropertyNotify(property))
+				break;
 			if (property->window == fConnection.Root())
 				_RootProperty(property);
 			break;

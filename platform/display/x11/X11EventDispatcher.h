@@ -9,6 +9,8 @@
 namespace BPrivate {
 
 class X11Connection;
+class X11DragSource;
+class X11DropTarget;
 class X11Keyboard;
 class X11Pointer;
 class X11Window;
@@ -23,7 +25,11 @@ public:
 	X11EventDispatcher(X11Connection& connection, X11WindowRegistry& windows, X11Keyboard& keyboard,
 	                   X11Pointer& pointer, X11Workspaces& workspaces);
 
+	// Before the event thread starts; both outlive it.
+	void SetDragAndDrop(X11DragSource* source, X11DropTarget* target);
+
 	void HandleEvent(const xcb_generic_event_t* event) override;
+	void Tick() override;
 	void ConnectionLost() override;
 
 	// The window the pointer was last seen in (for hiding the cursor).
@@ -43,6 +49,8 @@ private:
 	X11Keyboard& fKeyboard;
 	X11Pointer& fPointer;
 	X11Workspaces& fWorkspaces;
+	X11DragSource* fDragSource; // fixed before the thread starts
+	X11DropTarget* fDropTarget; // fixed before the thread starts
 	ClickCounter fClicks;
 	std::atomic<xcb_window_t> fPointerWindow;
 };

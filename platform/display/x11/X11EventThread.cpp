@@ -112,7 +112,9 @@ void X11EventThread::_Run()
 			// A thread blocked in a big write also reads pending events into
 			// libxcb's queue, and no reply wait follows to nudge us; the
 			// timeout bounds how long such events could wait.
-			if (poll(fds, 2, kSafetyTimeout) < 0)
+			int ready = poll(fds, 2, kSafetyTimeout);
+			fHandler.Tick();
+			if (ready < 0)
 				continue;
 			if ((fds[1].revents & POLLIN) != 0) {
 				uint64_t count;
@@ -128,6 +130,7 @@ void X11EventThread::_Run()
 		}
 		events.clear();
 		fHandler.BatchDone();
+		fHandler.Tick();
 	}
 	for (xcb_generic_event_t* event : events)
 		free(event);

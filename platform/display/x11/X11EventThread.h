@@ -19,6 +19,9 @@ public:
 	virtual void HandleEvent(const xcb_generic_event_t* event) = 0;
 	// The end of a batch: everything read so far has been handled.
 	virtual void BatchDone() {}
+	// After every batch and every quiet wake-up (at least each 100 ms): for
+	// deadlines of transfers that wait on other programs.
+	virtual void Tick() {}
 	// The server went away; no event follows.
 	virtual void ConnectionLost() {}
 };

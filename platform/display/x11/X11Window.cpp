@@ -88,6 +88,9 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 	    XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
 	    XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW |
 	    XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_KEYMAP_STATE;
+	// Drops arrive in properties of the window, in pieces when large.
+	if (fRole != X11WindowRole::kPopUp)
+		eventMask |= XCB_EVENT_MASK_PROPERTY_CHANGE;
 	xcb_colormap_t colormap = fConnection.Colormap() != 0 ? fConnection.Colormap()
 	                                                      : fConnection.Screen()->default_colormap;
 	// In the order of the value mask bits. No background: the server leaves
@@ -120,10 +123,21 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 
 	x11_set_title(fConnection, fWindow, settings.title);
 	x11_set_identity(fConnection, fWindow, program_invocation_short_name, fRole, XCB_WINDOW_NONE);
-	if (fRole != X11WindowRole::kPopUp)
+	if (fRole != X11WindowRole::kPopUp) {
 		_UpdateSizeHints();
+		// Every window but a menu takes drops, XDND version 5.
+		uint32 version = 5;
+		xcb_change_property(c, XCB_PROP_MODE_REPLACE, fWindow, fConnection.Atoms().xdndAware,
+		                    XCB_ATOM_ATOM, 32, 1, &version);
+	}
 	xcb_flush(c);
 	return B_OK;
+}
+
+BRect X11Window::Frame() const
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	return fFrame;
 }
 
 Framebuffer X11Window::Buffer()

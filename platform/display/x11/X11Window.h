@@ -44,6 +44,8 @@ public:
 	xcb_window_t Id() const { return fWindow; }
 	bool IsPopUp() const { return fRole == X11WindowRole::kPopUp; }
 	bool IsMapped() const;
+	// The content area in screen coordinates, as the kit last knew it.
+	BRect Frame() const;
 
 	// Calls function(sink) unless the window was detached; the call is made
 	// under a lock that Detach() takes, so no sink call runs once Detach()

@@ -75,6 +75,26 @@ bool XvfbTest::ContentFrame(xcb_window_t window, int* x, int* y, int* width, int
 	return ok;
 }
 
+xcb_window_t XvfbTest::FindClient(const char* title) const
+{
+	xcb_get_property_reply_t* list = xcb_get_property_reply(
+	    fObserver,
+	    xcb_get_property(fObserver, 0, ObserverRoot(), Atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW,
+	                     0, 1024),
+	    nullptr);
+	xcb_window_t found = XCB_WINDOW_NONE;
+	if (list != nullptr) {
+		xcb_window_t* windows = (xcb_window_t*) xcb_get_property_value(list);
+		int count = xcb_get_property_value_length(list) / 4;
+		for (int i = 0; i < count && found == XCB_WINDOW_NONE; i++) {
+			if (TextProperty(windows[i], "_NET_WM_NAME") == title)
+				found = windows[i];
+		}
+	}
+	free(list);
+	return found;
+}
+
 std::string XvfbTest::TextProperty(xcb_window_t window, const char* atomName) const
 {
 	xcb_get_property_reply_t* reply = xcb_get_property_reply(

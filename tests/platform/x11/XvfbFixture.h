@@ -42,6 +42,8 @@ protected:
 	std::string TextProperty(xcb_window_t window, const char* atomName) const;
 	std::vector<uint32_t> Pixels(xcb_window_t window, int x, int y, int width, int height) const;
 	xcb_atom_t Atom(const char* name) const;
+	// The client window the window manager lists under this title, or none.
+	xcb_window_t FindClient(const char* title) const;
 
 private:
 	static void _Nap();

@@ -15,27 +15,6 @@ namespace {
 
 class AlertX11Test : public WithWindowManager<> {
 protected:
-	// The client window the window manager lists under this title.
-	xcb_window_t FindClient(const char* title) const
-	{
-		xcb_get_property_reply_t* list = xcb_get_property_reply(
-		    Observer(),
-		    xcb_get_property(Observer(), 0, ObserverRoot(), Atom("_NET_CLIENT_LIST"),
-		                     XCB_ATOM_WINDOW, 0, 1024),
-		    nullptr);
-		xcb_window_t found = XCB_WINDOW_NONE;
-		if (list != nullptr) {
-			xcb_window_t* windows = (xcb_window_t*) xcb_get_property_value(list);
-			int count = xcb_get_property_value_length(list) / 4;
-			for (int i = 0; i < count && found == XCB_WINDOW_NONE; i++) {
-				if (TextProperty(windows[i], "_NET_WM_NAME") == title)
-					found = windows[i];
-			}
-		}
-		free(list);
-		return found;
-	}
-
 	std::vector<xcb_atom_t> Atoms(xcb_window_t window, const char* property, xcb_atom_t type) const
 	{
 		xcb_get_property_reply_t* reply = xcb_get_property_reply(
