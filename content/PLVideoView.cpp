@@ -277,9 +277,15 @@ status_t PLVideoView::_CreateFrameBitmaps(uint32 width, uint32 height)
 {
 	if (width == 0 || height == 0)
 		return B_BAD_VALUE;
+	// Rows as the track would lay them out itself: frames are decoded in
+	// place only into rows the decoder can write whole.
+	int32 bytesPerRow = B_ANY_BYTES_PER_ROW;
+	media_format preferred;
+	if (fVideoTrack->DecodedFormat(&preferred) == B_OK)
+		bytesPerRow = int32(preferred.u.raw_video.display.bytes_per_row);
 	BRect bounds(0, 0, float(width) - 1.0f, float(height) - 1.0f);
-	fFrameBitmap = new (std::nothrow) BBitmap(bounds, B_RGB32);
-	fDecodeBitmap = new (std::nothrow) BBitmap(bounds, B_RGB32);
+	fFrameBitmap = new (std::nothrow) BBitmap(bounds, 0, B_RGB32, bytesPerRow);
+	fDecodeBitmap = new (std::nothrow) BBitmap(bounds, 0, B_RGB32, bytesPerRow);
 	status_t status = B_OK;
 	if (fFrameBitmap == NULL || fDecodeBitmap == NULL)
 		status = B_NO_MEMORY;

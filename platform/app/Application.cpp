@@ -1,6 +1,8 @@
 #include <Application.h>
 
+#include <errno.h>
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -16,6 +18,7 @@
 #include "app/LaunchEndpoint.h"
 #include "app/LaunchSpawn.h"
 #include "app/LooperPrivate.h"
+#include "display/DisplayBackend.h"
 #include "storage/AppRegistry.h"
 #include "storage/EntryRefPath.h"
 
@@ -23,6 +26,17 @@ BApplication* be_app = NULL;
 BMessenger be_app_messenger;
 
 // A signature is a MIME type of the "application" supertype.
+// The display went away under the running program (the X server ended or
+// the connection broke). Its windows cannot be shown again, and an orderly
+// quit would have each window thread fail its way through a dead connection
+// while static destructors run beside them; the program ends at once, on the
+// display's event thread, with a status that says it failed.
+static void end_without_display()
+{
+	fprintf(stderr, "%s: ending without a display\n", program_invocation_short_name);
+	_exit(1);
+}
+
 static bool is_valid_signature(const char* signature)
 {
 	static const char kSupertype[] = "application/";
@@ -124,6 +138,25 @@ void BApplication::_Init(const char* signature, status_t* error)
 			exit(0);
 	}
 
+	// An application is its windows: without a display (an X server that
+	// cannot be reached) it would run on with nothing to show. It ends, as
+	// BApplication ends without its server when nobody asked for the error.
+	if (BPrivate::display_backend() == NULL) {
+		fInitError = B_ERROR;
+		delete fLaunchEndpoint;
+		fLaunchEndpoint = NULL;
+		if (error != NULL) {
+			*error = fInitError;
+			return;
+		}
+		fprintf(stderr,
+		        "%s: no display to show windows on (PL_DISPLAY_BACKEND=offscreen runs "
+		        "without one)\n",
+		        program_invocation_short_name);
+		exit(1);
+	}
+	BPrivate::set_display_lost_hook(end_without_display);
+
 	be_app = this;
 	be_app_messenger = BMessenger(NULL, this);
 	BPrivate::set_default_reply_port(BPrivate::LooperAccess::Record(this)->id);
@@ -149,6 +182,7 @@ void BApplication::_Init(const char* signature, status_t* error)
 BApplication::~BApplication()
 {
 	if (be_app == this) {
+		BPrivate::set_display_lost_hook(NULL);
 		// Later launches find no instance from here on.
 		delete fLaunchEndpoint;
 		fLaunchEndpoint = NULL;

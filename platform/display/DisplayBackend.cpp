@@ -13,6 +13,7 @@ namespace BPrivate {
 static std::mutex sOpenLock;
 static std::atomic<DisplayBackend*> sBackend{NULL};
 static bool sOpened = false; // guarded by sOpenLock
+static std::atomic<display_lost_hook> sLostHook{NULL};
 
 static bool wants_offscreen()
 {
@@ -57,6 +58,20 @@ static DisplayBackend* open_backend(bool forceOffscreen)
 	// Never deleted: windows may outlive every other object at exit.
 	sBackend.store(backend);
 	return backend;
+}
+
+void set_display_lost_hook(display_lost_hook hook)
+{
+	sLostHook.store(hook);
+}
+
+void display_lost()
+{
+	const char* display = getenv("DISPLAY");
+	fprintf(stderr, "display: the connection to the X display \"%s\" was lost\n",
+	        display != NULL ? display : "");
+	if (display_lost_hook hook = sLostHook.load())
+		hook();
 }
 
 DisplayBackend* display_backend()

@@ -194,6 +194,14 @@ public:
 // could not be opened (an unreachable X server); the reason went to stderr.
 DisplayBackend* display_backend();
 
+// What happens when the display goes away under a running program: a
+// backend calls display_lost() from its event thread, which runs the hook
+// the application set (ending the program); without one the loss is only
+// reported. The hook is read and called on that thread.
+typedef void (*display_lost_hook)();
+void set_display_lost_hook(display_lost_hook hook);
+void display_lost();
+
 // The X11 backend's factory, present when x11/ is built into the library.
 DisplayBackend* create_x11_display_backend(status_t* status) __attribute__((weak));
 DisplayBackend* create_offscreen_display_backend(status_t* status);

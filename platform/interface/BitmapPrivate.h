@@ -28,6 +28,11 @@ struct BitmapAccess {
 		if (bitmap->fColorSpace == B_RGB32 || bitmap->fColorSpace == B_RGBA32)
 			bitmap->fColorSpace = used ? B_RGBA32 : B_RGB32;
 	}
+
+	// Whether the pixels of a bitmap nobody has drawn into yet are all zero:
+	// large ones are fresh anonymous mappings, which the kernel zeroes (and
+	// a decoder need not clear them, touching every page).
+	static bool StartsZeroed(const BBitmap* bitmap) { return bitmap->fMappedLength > 0; }
 };
 
 // Whether every pixel of a B_RGBA32 |bitmap| has alpha 255.

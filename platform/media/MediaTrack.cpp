@@ -91,9 +91,14 @@ status_t BMediaTrack::DecodedFormat(media_format* inOutFormat, uint32 /*flags*/)
 
 	// The rows are the caller's: a stride too small for a row would make
 	// one row overwrite the next, or the buffer's end.
+	// Left to the track, rows are as wide as the converter writes them, so
+	// frames go straight into the caller's buffer.
 	uint32 bytesPerRow = request.display.bytes_per_row;
-	if (bytesPerRow == 0)
-		bytesPerRow = width * 4;
+	if (bytesPerRow == 0) {
+		bytesPerRow = VideoDecoder::DirectBytesPerRow(width);
+		if (bytesPerRow == 0 || uint64(bytesPerRow) * height > UINT32_MAX)
+			bytesPerRow = width * 4;
+	}
 	if (bytesPerRow < width * 4 || bytesPerRow > uint32(INT32_MAX) ||
 	    uint64(bytesPerRow) * height > UINT32_MAX)
 		return B_MEDIA_BAD_FORMAT;

@@ -2,6 +2,9 @@
 
 #include <stdint.h>
 
+#include <stdlib.h>
+#include <string.h>
+
 #include <algorithm>
 
 extern "C" {
@@ -24,6 +27,12 @@ namespace {
 // needs more is not going to give a frame.
 const int kMaxPacketsPerFrame = 1000;
 
+// libswscale's SIMD converters write whole vectors of pixels: up to 16 pixels
+// past the width of a row (yuv420p to BGRA writes the last row up to the next
+// multiple of 16 when the width is not one; the scaling paths 2 pixels).
+// Rows padded to a multiple of 64 bytes hold those writes.
+const uint32 kRowAlignment = 64;
+
 } // namespace
 
 VideoDecoder::VideoDecoder(const StreamInfo* stream) : fStream(stream) {}
@@ -31,6 +40,7 @@ VideoDecoder::VideoDecoder(const StreamInfo* stream) : fStream(stream) {}
 VideoDecoder::~VideoDecoder()
 {
 	sws_freeContext(fConverter);
+	free(fScratch);
 	av_packet_free(&fPacket);
 	av_frame_free(&fFrame);
 	avcodec_free_context(&fCodec);
@@ -223,18 +233,53 @@ status_t VideoDecoder::_PrepareConverter(const AVFrame* frame)
 	return B_OK;
 }
 
+uint32 VideoDecoder::DirectBytesPerRow(uint32 width)
+{
+	uint64 bytes = (uint64(width) * 4 + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+	return bytes <= uint64(INT32_MAX) ? uint32(bytes) : 0;
+}
+
 status_t VideoDecoder::Convert(const AVFrame* frame, uint8* buffer, uint32 bytesPerRow,
                                bool bottomUp)
 {
 	status_t status = _PrepareConverter(frame);
 	if (status != B_OK)
 		return status;
+	uint32 width = fStream->parameters->width;
+	size_t height = fStream->parameters->height;
+	uint32 direct = DirectBytesPerRow(width);
+	if (direct == 0)
+		return B_MEDIA_BAD_FORMAT;
+	if (bytesPerRow >= direct)
+		return _Scale(frame, buffer, (int) bytesPerRow, bottomUp);
+
+	if (fScratch == NULL || fScratchLength != direct * height) {
+		free(fScratch);
+		fScratchLength = direct * height;
+		fScratch = static_cast<uint8*>(malloc(fScratchLength));
+		if (fScratch == NULL) {
+			fScratchLength = 0;
+			return B_NO_MEMORY;
+		}
+	}
+	status = _Scale(frame, fScratch, (int) direct, false);
+	if (status != B_OK)
+		return status;
+	for (size_t y = 0; y < height; y++) {
+		size_t target = bottomUp ? height - 1 - y : y;
+		memcpy(buffer + target * bytesPerRow, fScratch + y * direct, size_t(width) * 4);
+	}
+	return B_OK;
+}
+
+status_t VideoDecoder::_Scale(const AVFrame* frame, uint8* buffer, int bytesPerRow, bool bottomUp)
+{
 	int height = fStream->parameters->height;
 	uint8_t* planes[4] = {buffer, NULL, NULL, NULL};
-	int strides[4] = {(int) bytesPerRow, 0, 0, 0};
+	int strides[4] = {bytesPerRow, 0, 0, 0};
 	if (bottomUp) {
 		planes[0] = buffer + size_t(height - 1) * bytesPerRow;
-		strides[0] = -(int) bytesPerRow;
+		strides[0] = -bytesPerRow;
 	}
 	int rows =
 	    sws_scale(fConverter, frame->data, frame->linesize, 0, frame->height, planes, strides);

@@ -39,7 +39,15 @@ public:
 
 	// Writes |frame| as B, G, R, A bytes, the stream's width by height,
 	// rows |bytesPerRow| apart, the first row at the top unless |bottomUp|.
+	// Nothing past |bytesPerRow| x height bytes is written. Rows of at least
+	// DirectBytesPerRow() are converted in place, and may have the bytes past
+	// the picture in each row overwritten; narrower ones go through a buffer
+	// of the decoder's own and are copied.
 	status_t Convert(const AVFrame* frame, uint8* buffer, uint32 bytesPerRow, bool bottomUp);
+
+	// The narrowest rows that libswscale writes into without going past
+	// their end; 0 when |width| has no such stride within 32 bits.
+	static uint32 DirectBytesPerRow(uint32 width);
 
 	// When the frame NextFrame() returned last starts and how long it lasts,
 	// in microseconds from the start of the stream.
@@ -53,6 +61,7 @@ private:
 	status_t _ReadPacket(Demuxer* demuxer);
 	void _TimeFrame();
 	status_t _PrepareConverter(const AVFrame* frame);
+	status_t _Scale(const AVFrame* frame, uint8* buffer, int bytesPerRow, bool bottomUp);
 
 	// How frames get their times. Containers that store only decode
 	// timestamps (AVI) give frames the time of a later packet once the
@@ -82,6 +91,10 @@ private:
 	int fConverterFormat = -1;
 	int fConverterColorSpace = -1;
 	int fConverterRange = -1;
+	// Frames for callers whose rows are narrower than DirectBytesPerRow(),
+	// made at the first such frame.
+	uint8* fScratch = NULL;
+	size_t fScratchLength = 0;
 };
 
 } // namespace media

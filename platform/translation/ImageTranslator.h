@@ -11,6 +11,11 @@ namespace BPrivate {
 // How many leading bytes of a stream the roster shows Recognizes().
 constexpr size_t kRecognitionLength = 64;
 
+// What decoding one picture may hold besides the bitmap it makes (and the
+// encoded file): a small file must not cost gigabytes on the way to a
+// picture. Decoders whose libraries need more refuse, or decode smaller.
+constexpr int64 kDecodeBudgetBytes = int64(64) << 20;
+
 // One built-in decoder. Instances are stateless and shared by every roster,
 // so Decode() may run on several threads at once.
 class ImageTranslator {

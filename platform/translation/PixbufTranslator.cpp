@@ -1,7 +1,9 @@
 #include "translation/PixbufTranslator.h"
 
+#include <math.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -23,11 +25,28 @@ struct LoadState {
 	bool tooLarge = false;
 };
 
+// A pixbuf is a whole copy of the picture beside the bitmap made from it, so
+// it must fit the decoding budget: 2^24 pixels (4096 x 4096) of four bytes.
+constexpr int64 kMaxPixbufPixels = kDecodeBudgetBytes / 4;
+
 // The loader announces the size before it allocates anything. Asking for a
 // 0 x 0 picture is gdk-pixbuf's documented way to tell a loader to stop.
+// Vector pictures (SVG) have no pixels of their own and are rendered as
+// large as the budget allows instead; the raster loaders decode at full size
+// whatever size is asked for, so larger pictures of theirs are refused.
 void size_prepared(GdkPixbufLoader* loader, gint width, gint height, gpointer data)
 {
-	if (!bitmap_size_allowed(width, height)) {
+	int64 pixels = int64(width) * height;
+	if (width > 0 && height > 0 && pixels > kMaxPixbufPixels) {
+		GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
+		if (format != NULL && gdk_pixbuf_format_is_scalable(format)) {
+			double scale = sqrt(double(kMaxPixbufPixels) / double(pixels));
+			gdk_pixbuf_loader_set_size(loader, std::max(1, int(width * scale)),
+			                           std::max(1, int(height * scale)));
+			return;
+		}
+	}
+	if (!bitmap_size_allowed(width, height) || pixels > kMaxPixbufPixels) {
 		static_cast<LoadState*>(data)->tooLarge = true;
 		gdk_pixbuf_loader_set_size(loader, 0, 0);
 	}
@@ -44,7 +63,7 @@ struct LoaderHolder {
 	}
 };
 
-// JPEG and PNG have translators of their own, stricter about damaged files;
+// JPEG, PNG and WebP have translators of their own, stricter about damaged files;
 // data they did not recognise is not let in through the lenient loaders.
 bool claimed_by_another_translator(GdkPixbufLoader* loader)
 {
@@ -52,7 +71,8 @@ bool claimed_by_another_translator(GdkPixbufLoader* loader)
 	if (format == NULL)
 		return false;
 	gchar* name = gdk_pixbuf_format_get_name(format);
-	bool claimed = g_strcmp0(name, "jpeg") == 0 || g_strcmp0(name, "png") == 0;
+	bool claimed = g_strcmp0(name, "jpeg") == 0 || g_strcmp0(name, "png") == 0 ||
+	               g_strcmp0(name, "webp") == 0;
 	g_free(name);
 	return claimed;
 }
@@ -154,7 +174,8 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 	int channels = gdk_pixbuf_get_n_channels(pixbuf);
 	int stride = gdk_pixbuf_get_rowstride(pixbuf);
 	bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf);
-	if (!bitmap_size_allowed(width, height) || channels != (hasAlpha ? 4 : 3))
+	if (!bitmap_size_allowed(width, height) || int64(width) * height > kMaxPixbufPixels ||
+	    channels != (hasAlpha ? 4 : 3))
 		return B_BAD_DATA;
 	const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
 	int orientation = embedded_orientation(pixbuf);

@@ -6,6 +6,7 @@
 #include "translation/PixbufTranslator.h"
 #include "translation/PngTranslator.h"
 #include "translation/TranslatorRosterPrivate.h"
+#include "translation/WebpTranslator.h"
 
 namespace BPrivate {
 
@@ -15,8 +16,9 @@ ImageTranslator* const* builtin_translators(int32* count)
 	// others do not recognise, so it is last.
 	static JpegTranslator jpeg;
 	static PngTranslator png;
+	static WebpTranslator webp;
 	static PixbufTranslator pixbuf;
-	static ImageTranslator* const list[] = {&jpeg, &png, &pixbuf};
+	static ImageTranslator* const list[] = {&jpeg, &png, &webp, &pixbuf};
 	*count = sizeof(list) / sizeof(list[0]);
 	return list;
 }

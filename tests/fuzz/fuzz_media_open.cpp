@@ -66,12 +66,16 @@ void decode_some(BMediaTrack* track, const media_format& encoded)
 	if (uint64(width) * height > kMaxDecodedPixels)
 		return;
 
+	// Rows exactly as wide as the picture: the tightest buffer a caller may
+	// give, where a converter's write past a row's end leaves the buffer.
 	media_format request;
+	request.type = B_MEDIA_RAW_VIDEO;
+	request.u.raw_video.display.bytes_per_row = width * 4;
 	if (track->DecodedFormat(&request) != B_OK)
 		return;
 	uint32 bytesPerRow = request.u.raw_video.display.bytes_per_row;
 	if (request.u.raw_video.display.line_width != width ||
-	    request.u.raw_video.display.line_count != height || bytesPerRow < width * 4)
+	    request.u.raw_video.display.line_count != height || bytesPerRow != width * 4)
 		abort();
 
 	std::vector<uint8> buffer(size_t(bytesPerRow) * height + kGuardBytes, kGuard);

@@ -2,6 +2,7 @@
 // window manager (openbox), keys and clicks through XTEST (xdotool), and what
 // the server shows.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -9,6 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -56,8 +60,11 @@ protected:
 		XvfbTest::TearDown();
 	}
 
-	// Starts pelivant with |arguments| in the samples folder.
-	void Launch(const std::vector<std::string>& arguments)
+	// Starts pelivant with |arguments| in the samples folder; on |display|
+	// instead of the suite's server when one is given, with its standard
+	// error into the file |errors| when one is given.
+	void Launch(const std::vector<std::string>& arguments, const std::string& display = "",
+	            const std::string& errors = "")
 	{
 		std::string program = binary_dir() + "/bin/pelivant";
 		std::vector<std::string> all = {program};
@@ -68,12 +75,19 @@ protected:
 		argv.push_back(NULL);
 
 		setenv("PL_DISPLAY_BACKEND", "x11", 1);
+		std::string suiteDisplay = getenv("DISPLAY") != NULL ? getenv("DISPLAY") : "";
+		if (!display.empty())
+			setenv("DISPLAY", display.c_str(), 1);
 		posix_spawn_file_actions_t actions;
 		posix_spawn_file_actions_init(&actions);
 		posix_spawn_file_actions_addchdir_np(&actions, samples_dir().c_str());
+		if (!errors.empty())
+			posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(),
+			                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
 		int result = posix_spawn(&fProgram, program.c_str(), &actions, NULL, argv.data(), environ);
 		posix_spawn_file_actions_destroy(&actions);
 		unsetenv("PL_DISPLAY_BACKEND");
+		setenv("DISPLAY", suiteDisplay.c_str(), 1);
 		ASSERT_EQ(result, 0) << program;
 	}
 
@@ -568,4 +582,68 @@ TEST_F(PelivantTest, RefitsNeverRescaleLikeAUserResize)
 			EXPECT_EQ(WaitForExit(), 0);
 		}
 	}
+}
+
+TEST_F(PelivantTest, ClipsOfAnyWidthPlayAndQuit)
+{
+	// Widths that libswscale's vector code rounds up (8 to 15 past a
+	// multiple of 16, or under 16), in 8 and 10 bits.
+	char folder[] = "/tmp/pl-clips-XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	const char* const sizes[] = {"2x2", "8x8", "30x20", "200x150", "360x240"};
+	for (const char* format : {"yuv420p", "yuv420p10le"}) {
+		for (const char* size : sizes) {
+			std::string name = std::string("clip-") + format + "-" + size + ".mp4";
+			SCOPED_TRACE(name);
+			std::string path = std::string(folder) + "/" + name;
+			ASSERT_EQ(Server()->Run("ffmpeg -v error -y -f lavfi -i testsrc=size=" +
+			                        std::string(size) +
+			                        ":rate=25:duration=0.4 -c:v libx264 -pix_fmt " + format +
+			                        " " + path),
+			          0);
+			Launch({path});
+			xcb_window_t clip = WaitForWindow(name + "   100%");
+			ASSERT_NE(clip, XCB_WINDOW_NONE);
+			// Long enough for the clip to play through and loop.
+			usleep(600000);
+			Focus(clip);
+			ASSERT_EQ(Xdotool("key q"), 0);
+			EXPECT_EQ(WaitForExit(), 0);
+		}
+	}
+	std::error_code ignored;
+	std::filesystem::remove_all(folder, ignored);
+}
+
+TEST_F(PelivantTest, WithoutADisplayItEndsWithAMessage)
+{
+	// A display number with no server behind it.
+	int number = 90;
+	while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+		number++;
+	char errors[] = "/tmp/pl-errors-XXXXXX";
+	int fd = mkstemp(errors);
+	ASSERT_GE(fd, 0);
+	close(fd);
+	Launch({"b.jpg"}, ":" + std::to_string(number), errors);
+	int status = WaitForExit(2);
+	EXPECT_NE(status, -1) << "still running";
+	EXPECT_NE(status, 0);
+	std::ifstream in(errors);
+	std::string message((std::istreambuf_iterator<char>(in)), {});
+	unlink(errors);
+	EXPECT_NE(message.find("display"), std::string::npos) << message;
+}
+
+TEST_F(PelivantTest, ALostDisplayEndsTheProgram)
+{
+	// A server of this test's own, ended under the running program.
+	XvfbServer server;
+	ASSERT_TRUE(server.Start());
+	Launch({"b.jpg"}, server.Display());
+	ASSERT_EQ(server.Run("timeout 10 xdotool search --sync --name 'b.jpg' >/dev/null"), 0);
+	server.Stop();
+	int status = WaitForExit(5);
+	EXPECT_NE(status, -1) << "still running";
+	EXPECT_EQ(status, 1);
 }

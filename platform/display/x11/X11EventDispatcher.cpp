@@ -1,10 +1,10 @@
 #include "display/x11/X11EventDispatcher.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include <OS.h>
 
+#include "display/DisplayBackend.h"
 #include "display/x11/BeDefs.h"
 #include "display/x11/X11Connection.h"
 #include "display/x11/X11DragSource.h"
@@ -176,7 +176,7 @@ void X11EventDispatcher::HandleEvent(const xcb_generic_event_t* event)
 
 void X11EventDispatcher::ConnectionLost()
 {
-	fprintf(stderr, "platform: the connection to the X server was lost\n");
+	display_lost();
 }
 
 void X11EventDispatcher::_Key(const xcb_key_press_event_t* event, bool down)

@@ -88,8 +88,12 @@ public:
 			if (strncmp(*variable, "DISPLAY=", 8) != 0)
 				variables.push_back(*variable);
 		}
-		if (display != NULL)
+		// The display name only tells instances apart here: no server runs
+		// behind it, so the helpers draw offscreen.
+		if (display != NULL) {
 			variables.push_back(std::string("DISPLAY=") + display);
+			variables.push_back("PL_DISPLAY_BACKEND=offscreen");
+		}
 		std::vector<char*> envp;
 		for (std::string& variable : variables)
 			envp.push_back(variable.data());

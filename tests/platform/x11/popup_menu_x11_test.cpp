@@ -60,6 +60,14 @@ public:
 			new BApplication("application/x-vnd.test-popup-x11");
 	}
 
+	static void TearDownTestSuite()
+	{
+		// Before its display goes: an application whose display goes away
+		// under it ends the process.
+		delete be_app;
+		XvfbTest::TearDownTestSuite();
+	}
+
 protected:
 	void SetUp() override
 	{
