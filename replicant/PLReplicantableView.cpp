@@ -9,12 +9,15 @@
 #include <PopUpMenu.h>
 #include <Region.h>
 #include <Roster.h>
+#include <Window.h>
 
 #include <cmath>
 #include <cstring>
 #include <new>
 
 #include "app/AppSignature.h"
+#include "replicant/PLForwardFilter.h"
+#include "replicant/PLReplicantInputFilter.h"
 #include "replicant/PLWorkspaceMenu.h"
 #include "view/Commands.h"
 
@@ -63,10 +66,19 @@ PLReplicantableView::PLReplicantableView(BMessage* archive)
 			fWorkspaceMenu->SetTarget(this);
 	}
 
+	// The window filter goes on in AllAttached(); the input filter stays on
+	// the view for its whole life and goes with its filter list.
+	fWorkspaceFilter = new PLForwardFilter(B_WORKSPACE_ACTIVATED, this);
+	AddFilter(new PLReplicantInputFilter(this));
+
 	WorkspaceActivated();
 }
 
-PLReplicantableView::~PLReplicantableView() {}
+PLReplicantableView::~PLReplicantableView()
+{
+	// AllDetached() took it off the window.
+	delete fWorkspaceFilter;
+}
 
 status_t PLReplicantableView::Archive(BMessage* data, bool deep) const
 {
@@ -107,6 +119,9 @@ void PLReplicantableView::AllAttached()
 	if (fDragger != NULL && fDragger->PopUp() != NULL)
 		fDragger->PopUp()->SetTargetForItems(this);
 
+	if (Window() != NULL)
+		Window()->AddFilter(fWorkspaceFilter);
+
 	if (fOnTracker && Parent() != NULL) {
 		// The desktop view draws its icons over its children only when asked;
 		// one hide and show makes it draw the replicant's area anew.
@@ -116,7 +131,12 @@ void PLReplicantableView::AllAttached()
 	}
 }
 
-void PLReplicantableView::AllDetached() {}
+void PLReplicantableView::AllDetached()
+{
+	if (!fIsReplicant || Window() == NULL)
+		return;
+	Window()->RemoveFilter(fWorkspaceFilter);
+}
 
 void PLReplicantableView::Draw(BRect updateRect)
 {

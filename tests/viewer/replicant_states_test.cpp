@@ -14,16 +14,21 @@
 #include "platform/interface/InterfaceTestSupport.h"
 #include "state/PLControlNullState.h"
 #include "state/PLControlReplicantState.h"
+#include "view/Commands.h"
 #include "viewer/ViewerTestSupport.h"
 
 namespace {
 
-// A replicant archive of a picture, as its dragger would write it.
+// A replicant archive of a picture, as its dragger would write it, unlocked
+// so that its input reaches it.
 BMessage archive_of(const std::string& path)
 {
 	BMessage archive;
 	PLImageView view(ref_for(path));
 	EXPECT_EQ(view.InitCheck(), B_OK);
+	BMessage unlock(kMsgToggleLock);
+	view.PLReplicantableView::MessageReceived(&unlock);
+	EXPECT_FALSE(view.IsLocked());
 	EXPECT_EQ(view.Archive(&archive, true), B_OK);
 	return archive;
 }
