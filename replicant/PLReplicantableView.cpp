@@ -54,9 +54,11 @@ PLReplicantableView::PLReplicantableView(BMessage* archive)
 	// Without them the replicant runs without lock and workspace items.
 	fDragger = dynamic_cast<BDragger*>(FindView("_dragger_"));
 	if (fDragger != NULL) {
-		// Only the dragger's own hiding counts; the bound keeps a hostile
-		// show level from spinning here.
-		for (int32 i = 0; i < 1000 && fDragger->IsHidden(this); i++)
+		// Only the dragger's own hiding counts: a replicant archived while
+		// hidden (on another workspace), or a dragger inside hidden views,
+		// would otherwise be shown past visible and never hide again. The
+		// bound keeps a hostile show level from spinning here.
+		for (int32 i = 0; i < 1000 && fDragger->IsHidden(fDragger); i++)
 			fDragger->Show();
 		BPopUpMenu* popUp = fDragger->PopUp();
 		BMenuItem* item = popUp != NULL ? popUp->FindItem("Workspaces") : NULL;
