@@ -31,15 +31,21 @@ BView* ReplicantHost::Add(BMessage* archive, BPoint where)
 		delete object;
 		return NULL;
 	}
-	if (!fWindow->Lock()) {
+	if (!Attach(view, where)) {
 		delete view;
 		return NULL;
 	}
+	return view;
+}
+
+bool ReplicantHost::Attach(BView* view, BPoint where)
+{
+	if (!fWindow->Lock())
+		return false;
 	view->MoveTo(where);
 	fContainer->AddChild(view);
 	fWindow->Unlock();
-	Settle();
-	return view;
+	return Settle();
 }
 
 bool ReplicantHost::Remove(BView* view)

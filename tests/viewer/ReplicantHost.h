@@ -26,6 +26,8 @@ public:
 	// in the container; waits until the attachment was handled. NULL when
 	// the archive gives no view.
 	BView* Add(BMessage* archive, BPoint where = BPoint(0, 0));
+	// Adds a view made elsewhere (or taken out before) at |where|.
+	bool Attach(BView* view, BPoint where = BPoint(0, 0));
 	// Takes |view| out of the container again (detached, not deleted).
 	bool Remove(BView* view);
 	// Every message queued so far has been handled, twice over.
