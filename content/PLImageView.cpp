@@ -9,6 +9,7 @@
 #include <new>
 
 #include "app/AppSignature.h"
+#include "content/ContentFile.h"
 #include "state/PLControlNullState.h"
 
 PLImageView::PLImageView(const entry_ref& ref) : PLControlView(ref), fStatus(B_ERROR)
@@ -53,7 +54,12 @@ status_t PLImageView::InitCheck() const
 
 status_t PLImageView::_Load()
 {
+	if (check_content_file(fRef) != B_OK)
+		return B_ERROR;
 	BFile file(&fRef, B_READ_ONLY);
+	// Swapped for something else since the look: still not for a decoder.
+	if (!file.IsFile())
+		return B_ERROR;
 	fBitmap = BTranslationUtils::GetBitmap(&file, NULL);
 	return fBitmap != NULL ? B_OK : B_ERROR;
 }

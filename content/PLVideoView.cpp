@@ -5,6 +5,9 @@
 #include <MediaFile.h>
 #include <MediaTrack.h>
 #include <Message.h>
+#include <MessageQueue.h>
+#include <MessageRunner.h>
+#include <Messenger.h>
 #include <Region.h>
 #include <Window.h>
 
@@ -15,7 +18,10 @@
 #include <utility>
 
 #include "app/AppSignature.h"
+#include "content/ContentFile.h"
 #include "state/PLControlNullState.h"
+#include "state/PLControlReplicantState.h"
+#include "view/Commands.h"
 
 namespace {
 
@@ -30,11 +36,17 @@ const bigtime_t kUnreadableRetryDelay = 250000;
 // are damage, not a still picture.
 const bigtime_t kLongestFrame = 10000000;
 
+// A restored view whose clip is missing tries again this often, and gives up
+// after this many tries (50 s in all).
+const bigtime_t kRetryInterval = 5000000;
+const int32 kRetryCount = 10;
+
 } // namespace
 
 PLVideoView::PLVideoView(const entry_ref& ref)
     : PLControlView(ref), fStatus(B_NO_INIT), fMediaFile(NULL), fVideoTrack(NULL),
-      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1)
+      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1),
+      fRetryRunner(NULL), fRetryInterval(kRetryInterval)
 {
 	Init();
 	if (fStatus == B_OK) {
@@ -45,7 +57,8 @@ PLVideoView::PLVideoView(const entry_ref& ref)
 
 PLVideoView::PLVideoView(BMessage* archive)
     : PLControlView(archive), fStatus(B_NO_INIT), fMediaFile(NULL), fVideoTrack(NULL),
-      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1)
+      fFrameBitmap(NULL), fDecodeBitmap(NULL), fPlaybackThread(-1),
+      fRetryRunner(NULL), fRetryInterval(kRetryInterval)
 {
 	// The frame restored from the archive is kept either way. Without a
 	// clip there is no frame to draw: the view says that its file is missing.
@@ -56,8 +69,10 @@ PLVideoView::PLVideoView(BMessage* archive)
 
 PLVideoView::~PLVideoView()
 {
-	// AllDetached() has stopped the thread of an attached view.
+	// AllDetached() has stopped the thread and the retries of an attached
+	// view.
 	Stop();
+	_StopRetrying();
 	_ReleaseMedia();
 }
 
@@ -74,16 +89,29 @@ status_t PLVideoView::Archive(BMessage* data, bool deep) const
 	return PLControlView::Archive(data, deep);
 }
 
+void PLVideoView::MessageReceived(BMessage* message)
+{
+	if (message->what == kMsgRetryOpen)
+		_RetryOpen();
+	else
+		PLControlView::MessageReceived(message);
+}
+
 void PLVideoView::AllAttached()
 {
 	PLControlView::AllAttached();
 	if (fStatus == B_OK)
 		Start();
+	else if (IsReplicant())
+		_StartRetrying();
 }
 
 void PLVideoView::AllDetached()
 {
 	Stop();
+	// A runner aims at the window the view leaves; the next attachment
+	// starts a runner of its own.
+	_StopRetrying();
 	PLControlView::AllDetached();
 }
 
@@ -112,6 +140,9 @@ status_t PLVideoView::Init()
 {
 	_ReleaseMedia();
 
+	fStatus = check_content_file(fRef);
+	if (fStatus != B_OK)
+		return fStatus;
 	fMediaFile = new (std::nothrow) BMediaFile(&fRef);
 	if (fMediaFile == NULL)
 		return fStatus = B_NO_MEMORY;
@@ -246,6 +277,49 @@ void PLVideoView::Stop()
 	// the caller holds; it never ends inside a drawing.
 	kill_thread(fPlaybackThread);
 	fPlaybackThread = -1;
+}
+
+void PLVideoView::_RetryOpen()
+{
+	// A pulse still queued when the clip was opened, or sent to a view that
+	// never needed one, must neither open the clip again under a running
+	// thread nor start a second thread.
+	if (fStatus == B_OK) {
+		_StopRetrying();
+		return;
+	}
+	if (Init() != B_OK)
+		return;
+
+	_StopRetrying();
+	if (BLooper* looper = Looper()) {
+		BMessageQueue* queue = looper->MessageQueue();
+		queue->Lock();
+		while (BMessage* pending = queue->FindMessage(kMsgRetryOpen, 0)) {
+			queue->RemoveMessage(pending);
+			delete pending;
+		}
+		queue->Unlock();
+	}
+	fState = PLControlReplicantState::Instance();
+	// The thread draws the first frame at once.
+	if (Window() != NULL)
+		Start();
+}
+
+void PLVideoView::_StartRetrying()
+{
+	if (fRetryRunner != NULL)
+		return;
+	BMessage pulse(kMsgRetryOpen);
+	fRetryRunner =
+	    new (std::nothrow) BMessageRunner(BMessenger(this), &pulse, fRetryInterval, kRetryCount);
+}
+
+void PLVideoView::_StopRetrying()
+{
+	delete fRetryRunner;
+	fRetryRunner = NULL;
 }
 
 int32 PLVideoView::_PlaybackLoop(void* data)

@@ -10,6 +10,7 @@ class BBitmap;
 class BMediaFile;
 class BMediaTrack;
 class BMessage;
+class BMessageRunner;
 
 // The viewing view of a video clip. A playback thread of its own decodes the
 // first video track frame after frame and draws each frame at the pace of
@@ -29,6 +30,8 @@ public:
 	static BArchivable* Instantiate(BMessage* archive);
 	virtual status_t Archive(BMessage* data, bool deep = true) const;
 
+	// 'Pbnt': a restored view whose clip could not be opened tries again.
+	virtual void MessageReceived(BMessage* message);
 	virtual void AllAttached();
 	virtual void AllDetached();
 	virtual void Show();
@@ -51,6 +54,10 @@ public:
 private:
 	static int32 _PlaybackLoop(void* data);
 
+	void _RetryOpen();
+	void _StartRetrying();
+	void _StopRetrying();
+
 	void _ReleaseMedia();
 	void _ReleaseFrameBitmaps();
 	status_t _CreateFrameBitmaps(uint32 width, uint32 height);
@@ -70,6 +77,14 @@ private:
 	BBitmap* fDecodeBitmap; // owned
 
 	thread_id fPlaybackThread; // -1 while none; window thread only
+	// Sends 'Pbnt' while a restored, attached view waits for its clip; at
+	// most one per view, and only while attached. Owned; window thread only.
+	BMessageRunner* fRetryRunner;
+
+protected:
+	// How far apart the retries of a restored view come (5 s); the tests
+	// shorten it before the view is attached.
+	bigtime_t fRetryInterval;
 };
 
 #endif

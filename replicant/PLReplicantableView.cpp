@@ -9,12 +9,15 @@
 #include <PopUpMenu.h>
 #include <Region.h>
 #include <Roster.h>
+#include <Window.h>
 
 #include <cmath>
 #include <cstring>
 #include <new>
 
 #include "app/AppSignature.h"
+#include "replicant/PLForwardFilter.h"
+#include "replicant/PLReplicantInputFilter.h"
 #include "replicant/PLWorkspaceMenu.h"
 #include "view/Commands.h"
 
@@ -51,9 +54,11 @@ PLReplicantableView::PLReplicantableView(BMessage* archive)
 	// Without them the replicant runs without lock and workspace items.
 	fDragger = dynamic_cast<BDragger*>(FindView("_dragger_"));
 	if (fDragger != NULL) {
-		// Only the dragger's own hiding counts; the bound keeps a hostile
-		// show level from spinning here.
-		for (int32 i = 0; i < 1000 && fDragger->IsHidden(this); i++)
+		// Only the dragger's own hiding counts: a replicant archived while
+		// hidden (on another workspace), or a dragger inside hidden views,
+		// would otherwise be shown past visible and never hide again. The
+		// bound keeps a hostile show level from spinning here.
+		for (int32 i = 0; i < 1000 && fDragger->IsHidden(fDragger); i++)
 			fDragger->Show();
 		BPopUpMenu* popUp = fDragger->PopUp();
 		BMenuItem* item = popUp != NULL ? popUp->FindItem("Workspaces") : NULL;
@@ -63,10 +68,19 @@ PLReplicantableView::PLReplicantableView(BMessage* archive)
 			fWorkspaceMenu->SetTarget(this);
 	}
 
+	// The window filter goes on in AllAttached(); the input filter stays on
+	// the view for its whole life and goes with its filter list.
+	fWorkspaceFilter = new PLForwardFilter(B_WORKSPACE_ACTIVATED, this);
+	AddFilter(new PLReplicantInputFilter(this));
+
 	WorkspaceActivated();
 }
 
-PLReplicantableView::~PLReplicantableView() {}
+PLReplicantableView::~PLReplicantableView()
+{
+	// AllDetached() took it off the window.
+	delete fWorkspaceFilter;
+}
 
 status_t PLReplicantableView::Archive(BMessage* data, bool deep) const
 {
@@ -107,6 +121,9 @@ void PLReplicantableView::AllAttached()
 	if (fDragger != NULL && fDragger->PopUp() != NULL)
 		fDragger->PopUp()->SetTargetForItems(this);
 
+	if (Window() != NULL)
+		Window()->AddFilter(fWorkspaceFilter);
+
 	if (fOnTracker && Parent() != NULL) {
 		// The desktop view draws its icons over its children only when asked;
 		// one hide and show makes it draw the replicant's area anew.
@@ -116,7 +133,12 @@ void PLReplicantableView::AllAttached()
 	}
 }
 
-void PLReplicantableView::AllDetached() {}
+void PLReplicantableView::AllDetached()
+{
+	if (!fIsReplicant || Window() == NULL)
+		return;
+	Window()->RemoveFilter(fWorkspaceFilter);
+}
 
 void PLReplicantableView::Draw(BRect updateRect)
 {

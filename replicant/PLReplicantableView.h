@@ -50,8 +50,7 @@ private:
 	bool fIsReplicant;                 // built from an archive
 	bool fLocked;                      // mirrored by the mark of the "Lock" item
 	bool fOnTracker;                   // the host is the desktop; fixed at construction
-	// Set once the forwarding filter for restored replicants exists.
-	[[maybe_unused]] PLForwardFilter* fWorkspaceFilter; // replicants only; owned
+	PLForwardFilter* fWorkspaceFilter; // replicants only; owned; on the window while attached
 	PLWorkspaceMenu* fWorkspaceMenu;   // replicants only; owned by the dragger's menu
 	std::string fAboutContents;
 };

@@ -148,10 +148,29 @@ void PLControlApplicationState::MessageReceived(PLControlView* view, BMessage* m
 		case kMsgQuitApplication:
 			QuitApplication(view);
 			break;
+		case B_SIMPLE_DATA:
+			if (!OpenDroppedFiles(message))
+				PLControlState::MessageReceived(view, message);
+			break;
 		default:
 			PLControlState::MessageReceived(view, message);
 			break;
 	}
+}
+
+bool PLControlApplicationState::OpenDroppedFiles(BMessage* message)
+{
+	// Files dropped from a file manager open as if named on the command
+	// line: the application's own intake gives each its window, or brings
+	// forward the one that shows it already.
+	BMessage refs(B_REFS_RECEIVED);
+	entry_ref ref;
+	for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++)
+		refs.AddRef("refs", &ref);
+	if (!refs.HasRef("refs") || be_app == NULL)
+		return false;
+	be_app->PostMessage(&refs);
+	return true;
 }
 
 void PLControlApplicationState::FitToScreen(PLControlView* view)

@@ -17,6 +17,9 @@ public:
 	virtual void MouseDown(PLControlView* view, BPoint where);
 	virtual void MessageReceived(PLControlView* view, BMessage* message);
 
+	// B_SIMPLE_DATA with "refs": hands the files to the application, as a
+	// launch would. False for a message without files.
+	bool OpenDroppedFiles(BMessage* message);
 	void FitToScreen(PLControlView* view);
 	void QuitApplication(PLControlView* view);
 	void CloseWindow(PLControlView* view);

@@ -21,16 +21,13 @@ void PLControlNullState::Draw(PLControlView* view, BRect updateRect)
 	float width = be_bold_font->StringWidth(text.c_str());
 	font_height height;
 	be_bold_font->GetHeight(&height);
-	float textHeight = height.ascent + height.descent + height.leading;
 
 	BRect bounds = view->Bounds();
 	view->SetHighColor(255, 255, 255, 255);
 	view->FillRect(bounds, B_SOLID_HIGH);
 	view->SetHighColor(0, 0, 0, 255);
-	// Centred horizontally; the baseline half the text height below the
-	// middle.
-	BPoint start((bounds.Width() - width) * 0.5f, (bounds.Height() + textHeight) * 0.5f);
-	view->DrawString(text.c_str(), start, NULL);
+	// A view narrower than the text clips it at both sides.
+	view->DrawString(text.c_str(), TextStart(bounds, width, height), NULL);
 
 	view->PLReplicantableView::Draw(updateRect);
 }
@@ -40,3 +37,9 @@ void PLControlNullState::MouseDown(PLControlView*, BPoint) {}
 void PLControlNullState::MouseMoved(PLControlView*, BPoint, uint32, const BMessage*) {}
 
 void PLControlNullState::MouseUp(PLControlView*, BPoint) {}
+
+BPoint PLControlNullState::TextStart(BRect bounds, float width, const font_height& height)
+{
+	float textHeight = height.ascent + height.descent + height.leading;
+	return BPoint((bounds.Width() - width) * 0.5f, (bounds.Height() + textHeight) * 0.5f);
+}

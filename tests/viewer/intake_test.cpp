@@ -3,12 +3,14 @@
 
 #include <AppDefs.h>
 #include <Message.h>
+#include <View.h>
 #include <Window.h>
 
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
 #include "ThreadTestUtils.h"
+#include "app/MessagePrivate.h"
 
 using namespace shell_test;
 
@@ -234,4 +236,65 @@ TEST(Intake, AStartWithAWindowKeepsRunning)
 	EXPECT_TRUE(runner.InApp([] {}));
 	EXPECT_FALSE(runner.Ended(200000));
 	EXPECT_EQ(runner.Windows().size(), 1u);
+}
+
+namespace {
+
+// B_SIMPLE_DATA as a file manager's drag delivers it onto a window.
+BMessage dropped_files(const std::vector<entry_ref>& refs)
+{
+	BMessage drop(B_SIMPLE_DATA);
+	for (const entry_ref& ref : refs)
+		drop.AddRef("refs", &ref);
+	BPrivate::MessageDelivery* delivery = BMessage::Private(drop).Delivery();
+	if (delivery != NULL) {
+		delivery->wasDropped = true;
+		delivery->dropPoint = BPoint(80, 80);
+	}
+	return drop;
+}
+
+// Hands |drop| to the viewing view of |window| and waits until it was
+// handled there.
+bool drop_onto(const BMessenger& window, BMessage* drop)
+{
+	return with_window(window, [&](BWindow* w) {
+		w->PostMessage(drop, w->ChildAt(0));
+	}) && with_window(window, [](BWindow*) {});
+}
+
+} // namespace
+
+TEST(Intake, FilesDroppedOntoAWindowOpenAsIfNamedAtLaunch)
+{
+	SampleDir dir;
+	dir.Picture("shown.bmp", 60, 60);
+	dir.Picture("first.bmp", 70, 50);
+	dir.Picture("second.bmp", 50, 70);
+	dir.Write("notes.txt", std::string("no picture"));
+	AppRunner runner;
+	ASSERT_TRUE(runner.InApp([&] { runner.App()->OpenWindow(dir.Ref("shown.bmp")); }));
+	ASSERT_EQ(runner.Windows().size(), 1u);
+	BMessenger shown = runner.Windows()[0];
+	BRect frame = window_frame(shown);
+
+	BMessage drop = dropped_files(
+	    {dir.Ref("first.bmp"), dir.Ref("notes.txt"), dir.Ref("second.bmp"), dir.Ref("shown.bmp")});
+	ASSERT_TRUE(drop_onto(shown, &drop));
+	ASSERT_TRUE(test::eventually([&] { return runner.Windows().size() == 3; }));
+	// Each picture in a window of its own, further down the cascade; the one
+	// already shown is brought forward, not shown twice; the text is ignored.
+	EXPECT_EQ(titles(runner), (std::vector<std::string>{"shown.bmp   100%", "first.bmp   100%",
+	                                                     "second.bmp   100%"}));
+	EXPECT_GT(window_frame(runner.Windows()[1]).left, frame.left);
+	EXPECT_TRUE(runner.WaitActive(shown));
+	// The window the files were dropped onto is as it was.
+	EXPECT_EQ(window_frame(shown), frame);
+
+	// A drop without files changes nothing.
+	BMessage empty = dropped_files({});
+	empty.AddString("text/plain", "hello");
+	ASSERT_TRUE(drop_onto(shown, &empty));
+	ASSERT_TRUE(runner.InApp([] {}));
+	EXPECT_EQ(runner.Windows().size(), 3u);
 }

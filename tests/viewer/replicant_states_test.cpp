@@ -2,11 +2,14 @@
 // activation and focus by clicking, drag scrolling; and the null state of a
 // view whose file is gone.
 
+#include <Font.h>
 #include <Message.h>
 #include <Window.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -14,16 +17,21 @@
 #include "platform/interface/InterfaceTestSupport.h"
 #include "state/PLControlNullState.h"
 #include "state/PLControlReplicantState.h"
+#include "view/Commands.h"
 #include "viewer/ViewerTestSupport.h"
 
 namespace {
 
-// A replicant archive of a picture, as its dragger would write it.
+// A replicant archive of a picture, as its dragger would write it, unlocked
+// so that its input reaches it.
 BMessage archive_of(const std::string& path)
 {
 	BMessage archive;
 	PLImageView view(ref_for(path));
 	EXPECT_EQ(view.InitCheck(), B_OK);
+	BMessage unlock(kMsgToggleLock);
+	view.PLReplicantableView::MessageReceived(&unlock);
+	EXPECT_FALSE(view.IsLocked());
 	EXPECT_EQ(view.Archive(&archive, true), B_OK);
 	return archive;
 }
@@ -168,4 +176,77 @@ TEST_F(ReplicantStateTest, AViewWhoseFileIsGoneSaysSoAndIgnoresTheMouse)
 	EXPECT_EQ(replicant->Offset(), BPoint(0, 0));
 	EXPECT_FALSE(replicant->IsFocus());
 	host->Unlock();
+}
+
+TEST(NullState, TheTextIsCentredWithItsBaselineHalfItsHeightBelowTheMiddle)
+{
+	font_height height = {10, 3, 0};
+	EXPECT_EQ(PLControlNullState::TextStart(BRect(0, 0, 199, 99), 120, height), BPoint(39.5, 56.0));
+	// Narrower than the text: it starts left of the view and is clipped on
+	// both sides.
+	BPoint narrow = PLControlNullState::TextStart(BRect(0, 0, 59, 99), 120, height);
+	EXPECT_LT(narrow.x, 0);
+	EXPECT_EQ(narrow.x + 120 - 59, -narrow.x);
+}
+
+namespace {
+
+// The leftmost column with dark pixels in the window's rows |top| to
+// |bottom|, from |left| on; -1 for none.
+int32 leftmost_dark(BWindow* window, int32 left, int32 right, int32 top, int32 bottom)
+{
+	for (int32 x = left; x <= right; x++) {
+		for (int32 y = top; y <= bottom; y++) {
+			rgb_color pixel = window_pixel(window, x, y);
+			if (pixel.red < 100 && pixel.green < 100 && pixel.blue < 100)
+				return x;
+		}
+	}
+	return -1;
+}
+
+} // namespace
+
+TEST_F(ReplicantStateTest, TheNullStateTellsTheFilesNewNameAfterARename)
+{
+	// A file that is there but no picture, in the frame of a 320 x 240 one.
+	char directory[] = "/tmp/pl-null-XXXXXX";
+	ASSERT_NE(mkdtemp(directory), (char*) NULL);
+	std::string path = std::string(directory) + "/pic.png";
+	ASSERT_EQ(link(sample_path("notes.txt").c_str(), path.c_str()), 0);
+	BMessage archive = archive_of(sample_path("a.png"));
+	entry_ref ref = ref_for(path);
+	archive.ReplaceRef("PL:ref", &ref);
+
+	replicant = dynamic_cast<PLImageView*>(PLImageView::Instantiate(&archive));
+	ASSERT_NE(replicant, (PLImageView*) NULL);
+	host = new BWindow(BRect(100, 100, 459, 379), "host", B_TITLED_WINDOW, 0);
+	replicant->MoveTo(20, 20);
+	host->AddChild(replicant);
+	host->Show();
+	Settle();
+	ASSERT_EQ(state_of(replicant), PLControlNullState::Instance());
+	int32 before = leftmost_dark(host, 28, 339, 60, 200);
+	ASSERT_GT(before, 28);
+
+	std::string renamed = std::string(directory) + "/longer-name.png";
+	ASSERT_EQ(rename(path.c_str(), renamed.c_str()), 0);
+	ASSERT_TRUE(wait_for([&] {
+		if (!host->Lock())
+			return false;
+		bool moved = strcmp(replicant->FileName(), "longer-name.png") == 0;
+		host->Unlock();
+		return moved;
+	}));
+	ASSERT_TRUE(host->Lock());
+	replicant->Invalidate();
+	host->Unlock();
+	Settle();
+	// A longer text, centred the same way, begins further left.
+	int32 after = leftmost_dark(host, 28, 339, 60, 200);
+	EXPECT_GT(after, 28);
+	EXPECT_LT(after, before - 10);
+
+	unlink(renamed.c_str());
+	rmdir(directory);
 }
