@@ -17,6 +17,9 @@ public:
 
 	virtual filter_result Filter(BMessage* message, BHandler** target);
 
+	// The code given to the constructor (the command for the one-code form).
+	uint32 Code() const { return fCode; }
+
 private:
 	uint32 fCode;       // kept as given; Filter() does not consult it
 	BHandler* fTarget;  // not owned

@@ -107,6 +107,14 @@ TEST(ForwardFilter, TheWindowKeepsEachMessageAndTheTargetGetsOneCopy)
 	window->Quit();
 	delete filter;
 	delete target;
+
+	// The second form filters on its command and only keeps the code.
+	PLForwardFilter coded(B_WORKSPACE_ACTIVATED, kOtherCode, NULL);
+	EXPECT_EQ(coded.Command(), uint32(B_WORKSPACE_ACTIVATED));
+	EXPECT_FALSE(coded.FiltersAnyCommand());
+	EXPECT_EQ(coded.Code(), kOtherCode);
+	PLForwardFilter plain(B_WORKSPACE_ACTIVATED, NULL);
+	EXPECT_EQ(plain.Code(), uint32(B_WORKSPACE_ACTIVATED));
 }
 
 namespace {
