@@ -48,7 +48,8 @@ status_t start_display_drag(BWindow* window, const DragRequest& request);
 // window) or over no window that takes drops. |drop| is the dragged message,
 // marked dropped at |screenWhere|; it belongs to the caller and lives for the
 // call. Called from the display's thread: the handler must not block (post
-// a copy somewhere). The desktop's roster hand-over installs one.
+// a copy somewhere). By default the drop goes to the desktop application
+// through the roster (app/DesktopHandoff.h), on a thread of its own.
 typedef void (*unclaimed_drop_handler)(BMessage* drop, BPoint screenWhere);
 // Installs |handler| for the whole process (NULL: such drops change nothing);
 // returns the previous one.

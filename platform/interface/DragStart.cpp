@@ -9,7 +9,11 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
 
+#include "app/DesktopHandoff.h"
 #include "display/DisplayBackend.h"
 #include "interface/DragPrivate.h"
 #include "interface/DropData.h"
@@ -17,7 +21,25 @@
 
 namespace BPrivate {
 
-static std::atomic<unclaimed_drop_handler> sUnclaimedHandler{NULL};
+// Handing a drop to the desktop may start it and wait for it to listen,
+// which the display's thread must not wait for: a thread of its own does.
+static void hand_to_desktop_aside(BMessage* drop, BPoint screenWhere)
+{
+	BMessage* copy = new (std::nothrow) BMessage(*drop);
+	if (copy == NULL)
+		return;
+	try {
+		std::thread([copy, screenWhere] {
+			hand_unclaimed_drop_to_desktop(copy, screenWhere);
+			delete copy;
+		}).detach();
+	} catch (const std::system_error&) {
+		delete copy;
+	}
+}
+
+// A picture dragged onto the bare desktop goes to the desktop application.
+static std::atomic<unclaimed_drop_handler> sUnclaimedHandler{hand_to_desktop_aside};
 
 unclaimed_drop_handler set_unclaimed_drop_handler(unclaimed_drop_handler handler)
 {
