@@ -120,29 +120,50 @@ protected:
 		}
 	}
 
+	// Three frames of 200 x 150 (ffmpeg's test picture), their canvas then
+	// claimed to be |width| x |height| (the VP8X chunk's 24-bit sizes less
+	// one, at bytes 24 and 27).
+	void WriteAnimation(const std::string& path, uint32 width, uint32 height)
+	{
+		ASSERT_EQ(system(("ffmpeg -v error -y -f lavfi -i testsrc=size=200x150:rate=10 "
+		                  "-frames:v 3 -c:v libwebp_anim -loop 0 " +
+		                  path)
+		                     .c_str()),
+		          0);
+		std::ifstream in(path, std::ios::binary);
+		std::string bytes((std::istreambuf_iterator<char>(in)), {});
+		ASSERT_GT(bytes.size(), 30u);
+		ASSERT_EQ(bytes.substr(12, 4), "VP8X");
+		uint32 sizes[2] = {width - 1, height - 1};
+		for (int i = 0; i < 2; i++) {
+			for (int b = 0; b < 3; b++)
+				bytes[24 + i * 3 + b] = char((sizes[i] >> (8 * b)) & 0xff);
+		}
+		Write(path, bytes);
+	}
+
 	std::string fDir;
 };
 
+TEST_F(DecodingBudget, AnimationGivesItsFirstFrameOnATransparentCanvas)
+{
+	std::string path = Path("canvas.webp");
+	WriteAnimation(path, 400, 300);
+	BBitmap* bitmap = BTranslationUtils::GetBitmap(path.c_str());
+	ASSERT_NE(bitmap, nullptr);
+	EXPECT_EQ(bitmap->Bounds(), BRect(0, 0, 399, 299));
+	EXPECT_EQ(bitmap->ColorSpace(), B_RGBA32);
+	const uint8* bits = static_cast<const uint8*>(bitmap->Bits());
+	// The frame at the top left is opaque; the canvas beyond it is clear.
+	EXPECT_EQ(bits[10 * bitmap->BytesPerRow() + 10 * 4 + 3], 255);
+	EXPECT_EQ(bits[290 * bitmap->BytesPerRow() + 390 * 4 + 3], 0);
+	delete bitmap;
+}
+
 TEST_F(DecodingBudget, AnimationOnAHugeCanvasGivesItsFirstFrameOnly)
 {
-	// Three frames of 200 x 150, their canvas then claimed to be 16384 x
-	// 16384 (the VP8X chunk's 24-bit sizes less one, at bytes 24 and 27).
 	std::string path = Path("canvas.webp");
-	ASSERT_EQ(system(("ffmpeg -v error -y -f lavfi -i testsrc=size=200x150:rate=10 -frames:v 3 "
-	                  "-c:v libwebp_anim -loop 0 " +
-	                  path)
-	                     .c_str()),
-	          0);
-	std::ifstream in(path, std::ios::binary);
-	std::string bytes((std::istreambuf_iterator<char>(in)), {});
-	ASSERT_GT(bytes.size(), 30u);
-	ASSERT_EQ(bytes.substr(12, 4), "VP8X");
-	for (int offset : {24, 27}) {
-		bytes[offset] = char(0xff);
-		bytes[offset + 1] = char(0x3f);
-		bytes[offset + 2] = 0;
-	}
-	Write(path, bytes);
+	WriteAnimation(path, 16384, 16384);
 
 	Outcome outcome = decode_in_child(path);
 	Expect(outcome);
