@@ -16,3 +16,14 @@ pl_install_app_record(pelivant
   LIBRARIES Pelivant
   FLAGS ${PELIVANT_FLAGS}
   TYPES ${PELIVANT_TYPES})
+
+# The desktop entry, with the types the installed decoders open.
+set(PL_DESKTOP_ENTRY ${CMAKE_BINARY_DIR}/share/applications/pelivant.desktop)
+add_custom_command(
+  OUTPUT ${PL_DESKTOP_ENTRY}
+  COMMAND pl_mimetypes ${PROJECT_SOURCE_DIR}/resources/pelivant.desktop.in ${PL_DESKTOP_ENTRY}
+  DEPENDS pl_mimetypes ${PROJECT_SOURCE_DIR}/resources/pelivant.desktop.in
+  COMMENT "Listing the types of the desktop entry"
+  VERBATIM)
+add_custom_target(pelivant_desktop_entry ALL DEPENDS ${PL_DESKTOP_ENTRY})
+install(FILES ${PL_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
