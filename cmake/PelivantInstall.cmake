@@ -27,3 +27,13 @@ add_custom_command(
   VERBATIM)
 add_custom_target(pelivant_desktop_entry ALL DEPENDS ${PL_DESKTOP_ENTRY})
 install(FILES ${PL_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The icon in the hicolor theme, where the desktop entry's Icon=pelivant is
+# looked up: the drawing itself and its renderings (resources/icons/render-pngs.sh).
+set(PL_ICONS ${PROJECT_SOURCE_DIR}/resources/icons)
+foreach(size 16 32 48 64 128 256)
+  install(FILES ${PL_ICONS}/hicolor/${size}x${size}/pelivant.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${PL_ICONS}/Pelivant.svg RENAME pelivant.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
