@@ -37,3 +37,17 @@ foreach(size 16 32 48 64 128 256)
 endforeach()
 install(FILES ${PL_ICONS}/Pelivant.svg RENAME pelivant.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The manual page, with the version filled in, compressed as Debian installs
+# manual pages. The date honours SOURCE_DATE_EPOCH, for reproducible packages.
+string(TIMESTAMP PELIVANT_MAN_DATE "%Y-%m-%d" UTC)
+configure_file(${PROJECT_SOURCE_DIR}/docs/pelivant.1.in ${CMAKE_BINARY_DIR}/share/man/man1/pelivant.1 @ONLY)
+set(PL_MAN_PAGE ${CMAKE_BINARY_DIR}/share/man/man1/pelivant.1.gz)
+add_custom_command(
+  OUTPUT ${PL_MAN_PAGE}
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/share/man/man1/pelivant.1
+  DEPENDS ${CMAKE_BINARY_DIR}/share/man/man1/pelivant.1
+  COMMENT "Compressing the manual page"
+  VERBATIM)
+add_custom_target(pelivant_man_page ALL DEPENDS ${PL_MAN_PAGE})
+install(FILES ${PL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
