@@ -60,15 +60,15 @@ struct Container {
 };
 
 const Container kContainers[] = {
-	{"mov,mp4,m4a,3gp,3g2,mj2", "video/mp4,video/quicktime,video/3gpp,video/3gpp2"},
-	{"avi", "video/x-msvideo,video/avi,video/vnd.avi"},
-	{"mpeg", "video/mpeg"},
-	{"mpegts", "video/mp2t"},
-	{"flv", "video/x-flv"},
-	{"asf", "video/x-ms-asf,video/x-ms-wmv"},
-	{"ogg", "video/ogg,video/x-ogm+ogg"},
-	{"matroska,webm", "video/x-matroska,video/webm"},
-	{"dv", "video/dv"},
+    {"mov,mp4,m4a,3gp,3g2,mj2", "video/mp4,video/quicktime,video/3gpp,video/3gpp2"},
+    {"avi", "video/x-msvideo,video/avi,video/vnd.avi"},
+    {"mpeg", "video/mpeg"},
+    {"mpegts", "video/mp2t"},
+    {"flv", "video/x-flv"},
+    {"asf", "video/x-ms-asf,video/x-ms-wmv"},
+    {"ogg", "video/ogg,video/x-ogm+ogg"},
+    {"matroska,webm", "video/x-matroska,video/webm"},
+    {"dv", "video/dv"},
 };
 
 void add_video_types(std::set<std::string>& types)
