@@ -48,5 +48,21 @@ foreach(script postinst postrm)
   list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/${script})
 endforeach()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# The libraries sit in the linker's own folder, whose cache must learn them.
+list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
+set(CPACK_STRIP_FILES ON)
+
+# What Debian asks of every package's documentation folder: the copyright
+# and a (native package's) changelog, compressed and dated reproducibly.
+string(TIMESTAMP PL_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
+  VERBATIM)
+add_custom_target(pelivant_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
 
 include(CPack)
