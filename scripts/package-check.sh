@@ -4,7 +4,8 @@
 # the machine) and checks the installed tree on its own: `pelivant` from the
 # scratch root opens a sample picture copied outside the build tree, under a
 # private Xvfb, with nothing pointing at the build; the desktop entry passes
-# desktop-file-validate; the manual page formats without warnings.
+# desktop-file-validate; the manual page formats without warnings; lintian
+# finds no error in the package.
 # Exits non-zero, saying why, on the first failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,6 +30,15 @@ debs=("$scratch"/out/pelivant_*.deb)
 [ -f "${debs[0]}" ] || fail "cpack made no pelivant_*.deb"
 deb=${debs[0]}
 echo "package-check: $(basename "$deb"): $(dpkg-deb -f "$deb" Version), depends on $(dpkg-deb -f "$deb" Depends | tr ',' '\n' | wc -l) packages"
+
+echo "=== package: lintian"
+command -v lintian >/dev/null || fail "lintian missing (package lintian)"
+# Errors fail the check; warnings are shown.
+lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || true
+grep -E '^[EW]: ' "$scratch/lintian.log" || true
+if grep -q '^E: ' "$scratch/lintian.log"; then
+  fail "lintian reports errors"
+fi
 
 tree="$scratch/root"
 dpkg -x "$deb" "$tree"
