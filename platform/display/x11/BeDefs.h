@@ -12,6 +12,22 @@ enum {
 	B_TERTIARY_MOUSE_BUTTON = 0x04,
 };
 
+// X's button 1 is the primary, 3 the secondary, 2 the tertiary; the wheel's
+// buttons (4 to 7) and others are no Be button.
+inline unsigned int be_button(unsigned char button)
+{
+	switch (button) {
+		case 1:
+			return B_PRIMARY_MOUSE_BUTTON;
+		case 2:
+			return B_TERTIARY_MOUSE_BUTTON;
+		case 3:
+			return B_SECONDARY_MOUSE_BUTTON;
+		default:
+			return 0;
+	}
+}
+
 enum {
 	B_TITLED_WINDOW_LOOK = 1,
 	B_MODAL_WINDOW_LOOK = 3,

@@ -27,20 +27,6 @@ const bigtime_t kFinishTimeout = 10000000;
 // A dragged image larger than this is shown as its outline.
 const int32 kMaxImageSide = 512;
 
-uint32 be_button(uint8 button)
-{
-	switch (button) {
-		case 1:
-			return B_PRIMARY_MOUSE_BUTTON;
-		case 2:
-			return B_TERTIARY_MOUSE_BUTTON;
-		case 3:
-			return B_SECONDARY_MOUSE_BUTTON;
-		default:
-			return 0;
-	}
-}
-
 } // namespace
 
 X11DragSource::X11DragSource(X11Connection& connection, X11WindowRegistry& windows,

@@ -26,20 +26,6 @@ bool is_wheel(uint8 button)
 	return button >= 4 && button <= 7;
 }
 
-uint32 be_button(uint8 button)
-{
-	switch (button) {
-		case 1:
-			return B_PRIMARY_MOUSE_BUTTON;
-		case 2:
-			return B_TERTIARY_MOUSE_BUTTON;
-		case 3:
-			return B_SECONDARY_MOUSE_BUTTON;
-		default:
-			return 0;
-	}
-}
-
 } // namespace
 
 X11EventDispatcher::X11EventDispatcher(X11Connection& connection, X11WindowRegistry& windows,
