@@ -158,13 +158,11 @@ TEST_F(ReplicantStateTest, AViewWhoseFileIsGoneSaysSoAndIgnoresTheMouse)
 	EXPECT_TRUE(close_color(window_pixel(host, 21, 11), white, 0));
 	EXPECT_TRUE(close_color(window_pixel(host, 118, 88), white, 0));
 	int32 dark = 0;
-	for (int32 y = 30; y < 70; y++) {
-		for (int32 x = 20; x < 120; x++) {
-			rgb_color pixel = window_pixel(host, x, y);
-			if (pixel.red < 100 && pixel.green < 100 && pixel.blue < 100)
-				dark++;
-		}
-	}
+	window_find_pixel(host, BRect(20, 30, 119, 69), [&](int32, int32, rgb_color pixel) {
+		if (pixel.red < 100 && pixel.green < 100 && pixel.blue < 100)
+			dark++;
+		return false;
+	});
 	EXPECT_GT(dark, 20);
 
 	inject_mouse_moved(BPoint(170, 150));
@@ -195,14 +193,15 @@ namespace {
 // |bottom|, from |left| on; -1 for none.
 int32 leftmost_dark(BWindow* window, int32 left, int32 right, int32 top, int32 bottom)
 {
-	for (int32 x = left; x <= right; x++) {
-		for (int32 y = top; y <= bottom; y++) {
-			rgb_color pixel = window_pixel(window, x, y);
-			if (pixel.red < 100 && pixel.green < 100 && pixel.blue < 100)
-				return x;
-		}
-	}
-	return -1;
+	int32 found = -1;
+	window_find_pixel(window, BRect(left, top, right, bottom),
+	                  [&](int32 x, int32, rgb_color pixel) {
+		                  if (pixel.red >= 100 || pixel.green >= 100 || pixel.blue >= 100)
+			                  return false;
+		                  found = x;
+		                  return true;
+	                  });
+	return found;
 }
 
 } // namespace

@@ -95,6 +95,23 @@ rgb_color window_pixel(BWindow* window, int32 x, int32 y)
 	return make_color((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
 }
 
+bool window_find_pixel(BWindow* window, BRect rect,
+                       const std::function<bool(int32 x, int32 y, rgb_color pixel)>& visit)
+{
+	if (!window->Lock())
+		return false;
+	BPrivate::OffscreenImage image = control()->ReadSurface(surface_of(window));
+	window->Unlock();
+	for (int32 x = int32(rect.left); x <= int32(rect.right); x++) {
+		for (int32 y = int32(rect.top); y <= int32(rect.bottom); y++) {
+			uint32 pixel = image.At(x, y);
+			if (visit(x, y, make_color((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff)))
+				return true;
+		}
+	}
+	return false;
+}
+
 int32 window_present_count(BWindow* window)
 {
 	return control()->PresentCount(surface_of(window));

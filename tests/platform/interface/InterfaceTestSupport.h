@@ -44,6 +44,10 @@ bool wait_for_popups(size_t count);
 
 // The window's pixel at a content point, as the display shows it.
 rgb_color window_pixel(BWindow* window, int32 x, int32 y);
+// Calls |visit| with each pixel of |rect| (content coordinates), read from
+// one copy of the window's pixels, until it returns true; whether it did.
+bool window_find_pixel(BWindow* window, BRect rect,
+                       const std::function<bool(int32 x, int32 y, rgb_color pixel)>& visit);
 // How often the window's pixels were presented to the display.
 int32 window_present_count(BWindow* window);
 bool window_is_mapped(BWindow* window);
