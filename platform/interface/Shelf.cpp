@@ -52,11 +52,13 @@ public:
 	BShelf* fShelf; // NULL once the shelf let go of the container
 };
 
-// On each replicant: the dragger's "Remove Replicant".
+// On each replicant: the dragger's "Remove Replicant", and drops, which land
+// on the shelf as if the replicant were not there (a replicant moved a little
+// is dropped on itself).
 class ShelfReplicantFilter : public BMessageFilter {
 public:
 	ShelfReplicantFilter(BShelf* shelf, BView* replicant, uint32 uniqueID)
-	    : BMessageFilter(kDeleteReplicant), fShelf(shelf), fReplicant(replicant),
+	    : BMessageFilter(B_ANY_DELIVERY, B_ANY_SOURCE), fShelf(shelf), fReplicant(replicant),
 	      fUniqueID(uniqueID)
 	{
 	}
@@ -65,9 +67,15 @@ public:
 		if (fShelf != NULL)
 			fShelf->_Forget(fReplicant);
 	}
-	filter_result Filter(BMessage* /*message*/, BHandler** /*target*/) override
+	filter_result Filter(BMessage* message, BHandler** /*target*/) override
 	{
 		if (fShelf == NULL)
+			return B_DISPATCH_MESSAGE;
+		if (message->what == B_ARCHIVED_OBJECT && message->WasDropped()) {
+			fShelf->_HandleDrop(message);
+			return B_SKIP_MESSAGE;
+		}
+		if (message->what != kDeleteReplicant)
 			return B_DISPATCH_MESSAGE;
 		fShelf->_EnsureHandler();
 		if (fShelf->Looper() != NULL) {
