@@ -395,16 +395,20 @@ TEST_F(ShelfTest, DropFromAnotherWindowLandsWhereItWasHeldAndMovesWithinTheShelf
 	shelf->SetAllowsDragging(false);
 	EXPECT_FALSE(shelf->AllowsDragging());
 	desk->Unlock();
-	inject_mouse_moved(press);
+	snooze(600000); // past the double-click time, so the press is a new click
+	handle += BPoint(40, 60);
+	inject_mouse_moved(handle);
 	inject_mouse_pressed(B_PRIMARY_MOUSE_BUTTON);
-	ASSERT_TRUE(sync_window(source));
-	inject_mouse_moved(press + BPoint(6, 5), B_PRIMARY_MOUSE_BUTTON);
+	ASSERT_TRUE(sync_window(desk));
+	inject_mouse_moved(handle + BPoint(6, 5), B_PRIMARY_MOUSE_BUTTON);
 	ASSERT_TRUE(wait_for([&] { return control->IsDragging(); }));
 	inject_mouse_moved(BPoint(300, 200), B_PRIMARY_MOUSE_BUTTON);
 	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
 	ASSERT_TRUE(sync_window(desk));
 	ASSERT_TRUE(sync_window(desk));
-	EXPECT_EQ(Count(), 1);
+	std::vector<Placed> now = Shelved();
+	ASSERT_EQ(now.size(), 1u);
+	EXPECT_EQ(now[0].frame.LeftTop(), moved);
 }
 
 // A crash at any step of a save leaves the old file or the new one, whole.
