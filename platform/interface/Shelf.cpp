@@ -57,14 +57,14 @@ public:
 // is dropped on itself).
 class ShelfReplicantFilter : public BMessageFilter {
 public:
-	ShelfReplicantFilter(BShelf* shelf, BView* replicant, uint32 uniqueID)
+	ShelfReplicantFilter(BShelf* shelf, BView* replicant, uint32 uniqueID, bool onDragger = false)
 	    : BMessageFilter(B_ANY_DELIVERY, B_ANY_SOURCE), fShelf(shelf), fReplicant(replicant),
-	      fUniqueID(uniqueID)
+	      fUniqueID(uniqueID), fOnDragger(onDragger)
 	{
 	}
 	~ShelfReplicantFilter() override
 	{
-		if (fShelf != NULL)
+		if (fShelf != NULL && !fOnDragger)
 			fShelf->_Forget(fReplicant);
 	}
 	filter_result Filter(BMessage* message, BHandler** /*target*/) override
@@ -75,7 +75,10 @@ public:
 			fShelf->_HandleDrop(message);
 			return B_SKIP_MESSAGE;
 		}
-		if (message->what != kDeleteReplicant)
+		// On the handle: another shelf took the replicant and asks that this
+		// copy go (the answer to the handle's drag).
+		bool taken = fOnDragger && message->what == B_TRASH_TARGET && message->IsReply();
+		if (message->what != kDeleteReplicant && !taken)
 			return B_DISPATCH_MESSAGE;
 		fShelf->_EnsureHandler();
 		if (fShelf->Looper() != NULL) {
@@ -89,6 +92,7 @@ public:
 	BShelf* fShelf; // NULL once the shelf deleted the replicant itself
 	const BView* fReplicant;
 	uint32 fUniqueID;
+	bool fOnDragger; // on the replicant's handle, not on its view
 };
 
 } // namespace BPrivate
@@ -431,6 +435,8 @@ status_t BShelf::_AddReplicant(BMessage* archive, BPoint* location, uint32 uniqu
 	if (dragger == view && view->ChildAt(0) != NULL)
 		menuTarget = view->ChildAt(0);
 	menuTarget->AddFilter(new ShelfReplicantFilter(this, view, uniqueID));
+	if (dragger != NULL && dragger != menuTarget)
+		dragger->AddFilter(new ShelfReplicantFilter(this, view, uniqueID, true));
 
 	Replicant replicant;
 	replicant.archive = new BMessage(*archive);
@@ -472,9 +478,20 @@ void BShelf::_HandleDrop(BMessage* message)
 	archive.RemoveName("be:actions");
 	archive.RemoveName("buttons");
 	status_t status = _AddReplicant(&archive, &where, 0, true);
-	if (status != B_OK)
+	if (status != B_OK) {
 		fprintf(stderr, "BShelf: the dropped replicant was not added (0x%08x)\n",
 		        static_cast<unsigned>(status));
+		return;
+	}
+	// Taken from another shelf, it moves here: the handle it was dragged by
+	// hears that its copy is to go.
+	int32 action;
+	for (int32 i = 0; message->FindInt32("be:actions", i, &action) == B_OK; i++) {
+		if (action == B_TRASH_TARGET) {
+			message->SendReply(B_TRASH_TARGET);
+			break;
+		}
+	}
 }
 
 void BShelf::_MoveReplicant(BView* view, BPoint where)

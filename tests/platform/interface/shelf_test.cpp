@@ -411,6 +411,55 @@ TEST_F(ShelfTest, DropFromAnotherWindowLandsWhereItWasHeldAndMovesWithinTheShelf
 	EXPECT_EQ(now[0].frame.LeftTop(), moved);
 }
 
+TEST_F(ShelfTest, DroppedOnAnotherShelfTheReplicantMovesThere)
+{
+	BPrivate::OffscreenControl* control = BPrivate::OffscreenControl::Get();
+	ASSERT_NE(control, nullptr);
+	OpenShelf();
+	ASSERT_EQ(Add(8, BPoint(30, 40)), B_OK);
+
+	source = new BWindow(BRect(500, 100, 799, 399), "other desk", B_TITLED_WINDOW, 0);
+	BView* otherContainer = new BView(source->Bounds(), "other", B_FOLLOW_ALL, B_WILL_DRAW);
+	source->AddChild(otherContainer);
+	source->Show();
+	ASSERT_TRUE(sync_window(source));
+	std::string otherPath = dir + "/other";
+	BEntry entry(otherPath.c_str());
+	entry_ref ref;
+	ASSERT_EQ(entry.GetRef(&ref), B_OK);
+	source->Lock();
+	BShelf* other = new BShelf(&ref, otherContainer);
+	source->Unlock();
+
+	BPoint handle(30 + 2, 40 + 2);
+	BPoint start = handle + BPoint(6, 5);
+	BPoint drop(600, 200);
+	inject_mouse_moved(handle);
+	inject_mouse_pressed(B_PRIMARY_MOUSE_BUTTON);
+	ASSERT_TRUE(sync_window(desk));
+	inject_mouse_moved(start, B_PRIMARY_MOUSE_BUTTON);
+	ASSERT_TRUE(wait_for([&] { return control->IsDragging(); }));
+	inject_mouse_moved(drop, B_PRIMARY_MOUSE_BUTTON);
+	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
+
+	auto otherCount = [&] {
+		source->Lock();
+		int32 count = other->CountReplicants();
+		source->Unlock();
+		return count;
+	};
+	EXPECT_TRUE(wait_for([&] { return otherCount() == 1 && Count() == 0; }))
+	    << otherCount() << " there, " << Count() << " here";
+	std::vector<BMessage> entries;
+	EXPECT_EQ(entries_of(path, &entries), B_OK);
+	EXPECT_TRUE(entries.empty());
+	EXPECT_EQ(entries_of(otherPath, &entries), B_OK);
+	EXPECT_EQ(entries.size(), 1u);
+	source->Lock();
+	delete other;
+	source->Unlock();
+}
+
 // A crash at any step of a save leaves the old file or the new one, whole.
 static int sStopAt = -1;
 static bool stop_at(BPrivate::atomic_write_step step)
