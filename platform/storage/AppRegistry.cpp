@@ -18,6 +18,7 @@
 #include <File.h>
 #include <Message.h>
 
+#include "storage/AtomicFile.h"
 #include "support/ClassRegistry.h"
 
 namespace BPrivate {
@@ -297,32 +298,7 @@ status_t write_user_app_record(const AppRecord& record)
 	if (same_content(path, text))
 		return B_OK;
 
-	std::string temporary = path + ".XXXXXX";
-	int fd = mkostemp(temporary.data(), O_CLOEXEC);
-	if (fd < 0)
-		return B_NOT_ALLOWED;
-	size_t written = 0;
-	while (written < text.size()) {
-		ssize_t done = write(fd, text.data() + written, text.size() - written);
-		if (done < 0 && errno == EINTR)
-			continue;
-		if (done <= 0)
-			break;
-		written += (size_t) done;
-	}
-	bool ok = written == text.size() && fchmod(fd, 0600) == 0 && fsync(fd) == 0;
-	ok = close(fd) == 0 && ok;
-	if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {
-		unlink(temporary.c_str());
-		return B_IO_ERROR;
-	}
-	// The rename itself lasts only once the folder is on disk too.
-	int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	if (dir >= 0) {
-		fsync(dir);
-		close(dir);
-	}
-	return B_OK;
+	return write_file_atomically(path.c_str(), text.data(), text.size(), 0600);
 }
 
 status_t running_app_record(const char* signature, uint32 flags, AppRecord* record)
