@@ -3,7 +3,7 @@
 # benchmarks and the host tools stay in the build tree.
 include(cmake/PlAppRecord.cmake)
 
-install(TARGETS pelivant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pelivant pelivant-desktop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS platform Pelivant LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # A library's own RUNPATH resolves its dependencies: libPelivant finds
 # libplatform beside itself, whatever CMAKE_INSTALL_LIBDIR is.
@@ -16,6 +16,10 @@ pl_install_app_record(pelivant
   LIBRARIES Pelivant
   FLAGS ${PELIVANT_FLAGS}
   TYPES ${PELIVANT_TYPES})
+# The desktop, which the roster hands drops over the bare screen to.
+pl_install_app_record(pelivant-desktop
+  SIGNATURE "application/x-vnd.Be-TRAK"
+  FLAGS 2)
 
 # The desktop entry, with the types the installed decoders open.
 set(PL_DESKTOP_ENTRY ${CMAKE_BINARY_DIR}/share/applications/pelivant.desktop)

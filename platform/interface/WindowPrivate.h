@@ -8,6 +8,7 @@
 #include <string>
 
 #include "display/DisplayBackend.h"
+#include "include/private/interface/WindowFeelPrivate.h"
 #include "interface/WindowDispatcher.h"
 #include "interface/WindowEventSink.h"
 #include "interface/WindowUpdater.h"
@@ -19,10 +20,6 @@ enum {
 	// One pending repaint of the window's damaged region.
 	kMsgWindowUpdate = '_UPD'
 };
-
-// The feel of menu windows: they get an undecorated pop-up surface that is
-// never focused, above the other windows.
-const window_feel kMenuWindowFeel = static_cast<window_feel>(1025);
 
 // A field the window adds to the B_WINDOW_RESIZED / B_WINDOW_MOVED it queues
 // for its own ResizeTo()/MoveTo(), so that handling it only runs the hook.

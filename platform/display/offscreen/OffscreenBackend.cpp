@@ -237,10 +237,12 @@ OffscreenSurface* OffscreenBackend::_PointerTarget() const
 
 void OffscreenBackend::_Restack(OffscreenSurface* surface)
 {
-	// Pop-ups stay above every window.
+	// Pop-ups stay above every window, the desktop's window below them all.
 	fStack.erase(std::find(fStack.begin(), fStack.end(), surface));
 	auto position = fStack.begin();
-	if (surface->fType == kTopLevelSurface) {
+	if (surface->fBelow) {
+		position = fStack.end();
+	} else if (surface->fType == kTopLevelSurface) {
 		while (position != fStack.end() && (*position)->fType == kPopUpSurface)
 			++position;
 	}

@@ -42,6 +42,7 @@ private:
 	OffscreenBackend* fBackend;
 	DisplayEventSink* fSink; // fixed
 	surface_type fType;      // fixed
+	bool fBelow;             // fixed: the desktop's window, under every other
 
 	// Guarded by the backend's fLock.
 	std::string fTitle;

@@ -4,6 +4,8 @@
 #include <new>
 #include <string.h>
 
+#include "interface/WindowPrivate.h"
+
 namespace BPrivate {
 
 // Far beyond any screen; keeps a mistaken frame from asking for gigabytes.
@@ -18,6 +20,7 @@ static BRect whole_pixels(BRect frame)
 OffscreenSurface::OffscreenSurface(OffscreenBackend* backend, const SurfaceSettings& settings,
                                    DisplayEventSink* sink)
     : fBackend(backend), fSink(sink), fType(settings.type),
+      fBelow(settings.feel == kDesktopWindowFeel),
       fTitle(settings.title != NULL ? settings.title : ""), fFrame(whole_pixels(settings.frame)),
       fMinWidth(settings.minWidth), fMaxWidth(settings.maxWidth), fMinHeight(settings.minHeight),
       fMaxHeight(settings.maxHeight), fWorkspaces(settings.workspaces), fFlags(settings.flags),

@@ -24,6 +24,9 @@ struct X11Atoms {
 	xcb_atom_t netWmState;
 	xcb_atom_t netWmStateModal;
 	xcb_atom_t netWmStateSkipTaskbar;
+	xcb_atom_t netWmStateSkipPager;
+	xcb_atom_t netWmStateSticky;
+	xcb_atom_t netWmStateBelow;
 	xcb_atom_t netActiveWindow;
 	xcb_atom_t netCurrentDesktop;
 	xcb_atom_t netNumberOfDesktops;

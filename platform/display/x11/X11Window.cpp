@@ -9,6 +9,7 @@
 #include "display/x11/X11Connection.h"
 #include "display/x11/X11Workspaces.h"
 #include "interface/RegionPrivate.h"
+#include "interface/WindowPrivate.h"
 
 namespace BPrivate {
 
@@ -38,6 +39,8 @@ X11WindowRole role_for(const SurfaceSettings& settings)
 {
 	if (settings.type == kPopUpSurface)
 		return X11WindowRole::kPopUp;
+	if (settings.feel == kDesktopWindowFeel)
+		return X11WindowRole::kDesktop;
 	if (settings.look == B_MODAL_WINDOW_LOOK || settings.feel == B_MODAL_APP_WINDOW_FEEL ||
 	    settings.feel == B_MODAL_SUBSET_WINDOW_FEEL || settings.feel == B_MODAL_ALL_WINDOW_FEEL) {
 		return X11WindowRole::kDialog;

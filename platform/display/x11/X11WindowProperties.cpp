@@ -83,7 +83,15 @@ void x11_set_identity(X11Connection& connection, xcb_window_t window, const char
 		xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.netWmState, XCB_ATOM_ATOM, 32,
 		                    1, state);
 	}
-	if (role == X11WindowRole::kBorderless) {
+	if (role == X11WindowRole::kDesktop) {
+		// Window managers keep a desktop-type window under the others and out
+		// of task bars on their own; the states say so to those that do not.
+		xcb_atom_t state[] = {atoms.netWmStateSticky, atoms.netWmStateSkipTaskbar,
+		                      atoms.netWmStateSkipPager, atoms.netWmStateBelow};
+		xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.netWmState, XCB_ATOM_ATOM, 32,
+		                    4, state);
+	}
+	if (role == X11WindowRole::kBorderless || role == X11WindowRole::kDesktop) {
 		// _MOTIF_WM_HINTS with no decorations: the one convention every window
 		// manager in use honours for a borderless window.
 		uint32 hints[5] = {2, 0, 0, 0, 0}; // flags: decorations given; decorations: none
