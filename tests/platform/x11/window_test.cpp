@@ -5,6 +5,7 @@
 #include <xcb/xcb_icccm.h>
 
 #include "X11BackendTest.h"
+#include "interface/WindowPrivate.h"
 
 using namespace BPrivate;
 
@@ -335,6 +336,46 @@ TEST_F(WindowTest, ModalLookMakesATransientDialog)
 	EXPECT_TRUE(xcb_icccm_get_wm_transient_for_reply(
 	    Observer(), xcb_icccm_get_wm_transient_for(Observer(), Id(surface)), &owner, nullptr));
 	EXPECT_NE(owner, (xcb_window_t) XCB_WINDOW_NONE);
+}
+
+TEST_F(WindowTest, DesktopFeelMakesAnUndecoratedDesktopWindowOfNoTaskBar)
+{
+	RecordingSink sink;
+	SurfaceSettings settings = Settings(BRect(0, 0, 639, 479), "Desktop");
+	settings.look = B_NO_BORDER_WINDOW_LOOK;
+	settings.feel = kDesktopWindowFeel;
+	settings.workspaces = B_ALL_WORKSPACES;
+	DisplaySurface* surface = Make(settings, &sink);
+	ASSERT_NE(surface, nullptr);
+
+	auto atoms = [&](const char* name) {
+		std::vector<xcb_atom_t> list;
+		xcb_get_property_reply_t* reply = xcb_get_property_reply(
+		    Observer(), xcb_get_property(Observer(), 0, Id(surface), Atom(name), XCB_ATOM_ATOM, 0, 16),
+		    nullptr);
+		if (reply == nullptr)
+			return list;
+		xcb_atom_t* values = (xcb_atom_t*) xcb_get_property_value(reply);
+		list.assign(values, values + xcb_get_property_value_length(reply) / 4);
+		free(reply);
+		return list;
+	};
+	EXPECT_EQ(atoms("_NET_WM_WINDOW_TYPE"),
+	          std::vector<xcb_atom_t>{Atom("_NET_WM_WINDOW_TYPE_DESKTOP")});
+	std::vector<xcb_atom_t> state = atoms("_NET_WM_STATE");
+	for (const char* name : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+	                         "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_BELOW"}) {
+		EXPECT_NE(std::find(state.begin(), state.end(), Atom(name)), state.end()) << name;
+	}
+	// No decorations, as any borderless window.
+	xcb_get_property_reply_t* motif = xcb_get_property_reply(
+	    Observer(),
+	    xcb_get_property(Observer(), 0, Id(surface), Atom("_MOTIF_WM_HINTS"), XCB_ATOM_ANY, 0, 5),
+	    nullptr);
+	ASSERT_NE(motif, nullptr);
+	ASSERT_EQ(xcb_get_property_value_length(motif), 20);
+	EXPECT_EQ(((uint32_t*) xcb_get_property_value(motif))[2], 0u);
+	free(motif);
 }
 
 TEST_F(WindowTest, DestroyedSurfacesHearNothingMore)
