@@ -13,6 +13,10 @@ const char* const kDesktopSignature = "application/x-vnd.Be-TRAK";
 
 DesktopApp::DesktopApp() : BApplication(kDesktopSignature), fWindow(NULL)
 {
+	// A desktop runs already on this display: it was handed what this one
+	// was started with, and this one does nothing.
+	if (InitCheck() != B_OK)
+		return;
 	std::string shelfPath;
 	if (desktop_shelf_path(&shelfPath) != B_OK) {
 		fprintf(stderr, "pelivant-desktop: no HOME or XDG_DATA_HOME; replicants will not be "

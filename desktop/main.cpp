@@ -1,6 +1,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <Errors.h>
+
 #include "desktop/DesktopApp.h"
 
 static const char kUsage[] =
@@ -40,6 +42,14 @@ int main(int argc, char** argv)
 	}
 	// The platform hands the other arguments to ArgvReceived().
 	DesktopApp application;
+	if (application.InitCheck() == B_ALREADY_RUNNING) {
+		fputs("pelivant-desktop: a desktop is already running on this display\n", stderr);
+		return 0;
+	}
+	if (application.InitCheck() != B_OK) {
+		fprintf(stderr, "pelivant-desktop: cannot start (error %d)\n", (int) application.InitCheck());
+		return 1;
+	}
 	application.Run();
 	return 0;
 }
