@@ -1,0 +1,171 @@
+// pelivant-desktop as a user meets it: a real X server (Xvfb) with a window
+// manager (openbox). The desktop maps a desktop-type window of the screen's
+// size under the other windows, and a replicant handed to it through the
+// roster (a drop over the bare screen, from another process) shows at its
+// drop point and is back there after the desktop is killed and started again.
+
+#include <Message.h>
+#include <View.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/DesktopHandoff.h"
+#include "app/MessagePrivate.h"
+#include "platform/x11/XvfbFixture.h"
+
+extern char** environ;
+
+namespace {
+
+std::string binary_dir()
+{
+	const char* dir = getenv("PL_BINARY_DIR");
+	return dir != NULL ? dir : ".";
+}
+
+class DesktopX11Test : public WithWindowManager<> {
+protected:
+	void TearDown() override
+	{
+		Kill();
+		XvfbTest::TearDown();
+	}
+
+	void Launch()
+	{
+		std::string program = binary_dir() + "/bin/pelivant-desktop";
+		char* argv[] = {program.data(), NULL};
+		setenv("PL_DISPLAY_BACKEND", "x11", 1);
+		int result = posix_spawn(&fProgram, program.c_str(), NULL, NULL, argv, environ);
+		unsetenv("PL_DISPLAY_BACKEND");
+		ASSERT_EQ(result, 0) << program;
+	}
+
+	void Kill()
+	{
+		if (fProgram <= 0)
+			return;
+		kill(fProgram, SIGKILL);
+		waitpid(fProgram, NULL, 0);
+		fProgram = -1;
+	}
+
+	std::vector<xcb_window_t> Windows(const char* property)
+	{
+		std::vector<xcb_window_t> windows;
+		xcb_get_property_reply_t* reply = xcb_get_property_reply(
+		    Observer(),
+		    xcb_get_property(Observer(), 0, ObserverRoot(), Atom(property), XCB_ATOM_WINDOW, 0, 256),
+		    nullptr);
+		if (reply == nullptr)
+			return windows;
+		xcb_window_t* values = (xcb_window_t*) xcb_get_property_value(reply);
+		windows.assign(values, values + xcb_get_property_value_length(reply) / 4);
+		free(reply);
+		return windows;
+	}
+
+	xcb_window_t WaitForDesktop()
+	{
+		xcb_window_t window = XCB_WINDOW_NONE;
+		WaitFor([&] { return (window = FindClient("Desktop")) != XCB_WINDOW_NONE; });
+		return window;
+	}
+
+	// The desktop window's pixel at a screen point, once it is |color|.
+	bool WaitForPixel(xcb_window_t window, int x, int y, uint32_t color, uint32_t* seen)
+	{
+		return WaitFor([&] {
+			std::vector<uint32_t> pixels = Pixels(window, x, y, 1, 1);
+			*seen = pixels.empty() ? 0xFFFFFFFF : pixels[0] & 0xFFFFFF;
+			return *seen == color;
+		});
+	}
+
+	pid_t fProgram = -1;
+};
+
+} // namespace
+
+TEST_F(DesktopX11Test, DesktopWindowCoversTheScreenUnderANormalWindow)
+{
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	xcb_get_property_reply_t* type = xcb_get_property_reply(
+	    Observer(),
+	    xcb_get_property(Observer(), 0, desktop, Atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 0, 4),
+	    nullptr);
+	ASSERT_NE(type, nullptr);
+	ASSERT_GE(xcb_get_property_value_length(type), 4);
+	EXPECT_EQ(*(xcb_atom_t*) xcb_get_property_value(type), Atom("_NET_WM_WINDOW_TYPE_DESKTOP"));
+	free(type);
+	int x = -1, y = -1, width = 0, height = 0;
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1920 && height == 1080;
+	}));
+	EXPECT_EQ(x, 0);
+	EXPECT_EQ(y, 0);
+	// The background is drawn: Haiku's desktop blue.
+	uint32_t seen = 0;
+	EXPECT_TRUE(WaitForPixel(desktop, 960, 540, 0x336698, &seen)) << std::hex << seen;
+
+	// A normal window, mapped later, is stacked above it.
+	xcb_window_t normal = xcb_generate_id(Observer());
+	xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(Observer())).data;
+	xcb_create_window(Observer(), XCB_COPY_FROM_PARENT, normal, ObserverRoot(), 100, 100, 300, 200,
+	                  0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, NULL);
+	xcb_map_window(Observer(), normal);
+	xcb_flush(Observer());
+	std::vector<xcb_window_t> stacking;
+	ASSERT_TRUE(WaitFor([&] {
+		stacking = Windows("_NET_CLIENT_LIST_STACKING");
+		return std::find(stacking.begin(), stacking.end(), normal) != stacking.end();
+	}));
+	auto desktopAt = std::find(stacking.begin(), stacking.end(), desktop);
+	auto normalAt = std::find(stacking.begin(), stacking.end(), normal);
+	ASSERT_NE(desktopAt, stacking.end());
+	EXPECT_LT(desktopAt, normalAt) << "the desktop is not under the normal window";
+	xcb_destroy_window(Observer(), normal);
+	xcb_flush(Observer());
+}
+
+TEST_F(DesktopX11Test, ReplicantHandedOverShowsAtTheDropPointAndSurvivesAKill)
+{
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 960, 540, 0x336698, &seen)) << std::hex << seen;
+
+	// A red square, dropped over the bare screen at 400,300 while held at
+	// 10,20 from its top left: it belongs at 390,280.
+	BView square(BRect(0, 0, 59, 39), "square", B_FOLLOW_NONE, B_WILL_DRAW);
+	square.SetViewColor(255, 0, 0);
+	BMessage archive(B_ARCHIVED_OBJECT);
+	ASSERT_EQ(square.Archive(&archive, true), B_OK);
+	BMessage::Private(archive).Delivery()->dropOffset = BPoint(10, 20);
+	BPrivate::hand_unclaimed_drop_to_desktop(&archive, BPoint(400, 300));
+
+	EXPECT_TRUE(WaitForPixel(desktop, 391, 281, 0xFF0000, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 448, 318, 0xFF0000, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 388, 278, 0x336698, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 451, 321, 0x336698, &seen)) << std::hex << seen;
+
+	// Killed at once, the desktop keeps it: it was saved as it came.
+	Kill();
+	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
+	Launch();
+	desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window after the restart";
+	EXPECT_TRUE(WaitForPixel(desktop, 391, 281, 0xFF0000, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 388, 278, 0x336698, &seen)) << std::hex << seen;
+}
