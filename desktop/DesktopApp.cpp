@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include "desktop/DesktopFolder.h"
 #include "desktop/DesktopView.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/ShelfLocation.h"
@@ -24,7 +25,7 @@ DesktopApp::DesktopApp() : BApplication(kDesktopSignature), fWindow(NULL)
 	}
 	// The shelf loads every saved replicant as the window is made, so they are
 	// in place before it is first shown.
-	fWindow = new DesktopWindow(shelfPath);
+	fWindow = new DesktopWindow(shelfPath, desktop_folder_path());
 	fWindow->Show();
 }
 

@@ -3,20 +3,38 @@
 #include <Application.h>
 #include <Dragger.h>
 #include <Entry.h>
+#include <Font.h>
 #include <MenuItem.h>
 #include <Message.h>
 #include <PopUpMenu.h>
 #include <Shelf.h>
+#include <Roster.h>
 #include <Window.h>
+
+#include <math.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "desktop/DesktopFolder.h"
+
+extern char** environ;
 
 // Haiku's desktop blue.
 const rgb_color DesktopView::kBackground = {51, 102, 152, 255};
 
-DesktopView::DesktopView(BRect frame, const std::string& shelfPath)
+// The icon grid: cells from the top left, filling each column downwards
+// before the next, as file managers' desktops do.
+static const float kCellWidth = 96;
+static const float kCellHeight = 72;
+static const float kMargin = 8;
+static const float kIconSize = 32;
+
+DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder)
     : BView(frame, "Desktop", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_DRAW_ON_CHILDREN),
-      fShelf(NULL)
+      fShelf(NULL), fFolder(folder), fSelection(-1)
 {
 	SetViewColor(kBackground);
+	Rescan();
 	entry_ref ref;
 	if (!shelfPath.empty() && get_ref_for_path(shelfPath.c_str(), &ref) == B_OK)
 		fShelf = new BShelf(&ref, this, true, "DesktopShelf");
@@ -48,12 +66,150 @@ BPopUpMenu* DesktopView::MakeContextMenu()
 	return menu;
 }
 
+void DesktopView::Rescan()
+{
+	fNames = desktop_entries(fFolder);
+	fSelection = -1;
+	Invalidate();
+}
+
+BRect DesktopView::IconCell(int32 index) const
+{
+	int32 rows = (int32) ((Bounds().Height() + 1 - kMargin) / kCellHeight);
+	if (rows < 1)
+		rows = 1;
+	float left = kMargin + (index / rows) * kCellWidth;
+	float top = kMargin + (index % rows) * kCellHeight;
+	return BRect(left, top, left + kCellWidth - 1, top + kCellHeight - 1);
+}
+
+int32 DesktopView::_IconAt(BPoint where) const
+{
+	for (int32 i = 0; i < CountIcons(); i++) {
+		BRect cell = IconCell(i);
+		// The icon and its name, not the space around them.
+		cell.InsetBy(4, 2);
+		if (cell.Contains(where))
+			return i;
+	}
+	return -1;
+}
+
+void DesktopView::_Select(int32 index)
+{
+	if (index == fSelection)
+		return;
+	if (fSelection >= 0)
+		Invalidate(IconCell(fSelection));
+	fSelection = index;
+	if (index >= 0)
+		Invalidate(IconCell(index));
+}
+
+void DesktopView::_Open(int32 index)
+{
+	std::string path = fFolder + "/" + fNames[index];
+	entry_ref ref;
+	if (get_ref_for_path(path.c_str(), &ref) != B_OK)
+		return;
+	// An application of ours that supports the file's type gets it; anything
+	// else goes to the desktop's usual opener.
+	if (be_roster->Launch(&ref) == B_OK)
+		return;
+	const char* argv[] = {"xdg-open", path.c_str(), NULL};
+	pid_t child;
+	if (posix_spawnp(&child, "xdg-open", NULL, NULL, const_cast<char* const*>(argv), environ) == 0)
+		waitpid(child, NULL, WNOHANG);
+}
+
+void DesktopView::Draw(BRect updateRect)
+{
+	// Only what lies over the background: the platform paints the view
+	// colour, and a locked replicant asks for this over its own area.
+	for (int32 i = 0; i < CountIcons(); i++) {
+		if (IconCell(i).Intersects(updateRect))
+			_DrawIcon(i);
+	}
+}
+
+void DesktopView::DrawAfterChildren(BRect updateRect)
+{
+	// Icons stay over the replicants; those under none were drawn already.
+	for (int32 i = 0; i < CountIcons(); i++) {
+		BRect cell = IconCell(i);
+		if (!cell.Intersects(updateRect))
+			continue;
+		for (int32 c = 0; BView* child = ChildAt(c); c++) {
+			if (!child->IsHidden() && child->Frame().Intersects(cell)) {
+				_DrawIcon(i);
+				break;
+			}
+		}
+	}
+}
+
+void DesktopView::_DrawIcon(int32 index)
+{
+	BRect cell = IconCell(index);
+	float left = floorf(cell.left + (cell.Width() - kIconSize) / 2);
+	BRect icon(left, cell.top + 4, left + kIconSize - 1, cell.top + 4 + kIconSize - 1);
+
+	// A built-in generic document: a sheet with its corner turned.
+	BRect sheet(icon.left + 4, icon.top, icon.right - 4, icon.bottom);
+	SetHighColor(248, 248, 244);
+	FillRect(sheet);
+	SetHighColor(40, 40, 48);
+	StrokeRect(sheet);
+	StrokeLine(BPoint(sheet.right - 7, sheet.top), BPoint(sheet.right - 7, sheet.top + 7));
+	StrokeLine(BPoint(sheet.right - 7, sheet.top + 7), BPoint(sheet.right, sheet.top + 7));
+	if (index == fSelection) {
+		SetHighColor(80, 140, 220);
+		StrokeRect(icon.InsetByCopy(-2, -2));
+	}
+
+	// The name, cut to the cell's width.
+	std::string name = fNames[index];
+	float room = cell.Width() - 4;
+	if (StringWidth(name.c_str()) > room) {
+		while (!name.empty() && StringWidth((name + "...").c_str()) > room)
+			name.pop_back();
+		name += "...";
+	}
+	font_height height;
+	GetFontHeight(&height);
+	float width = StringWidth(name.c_str());
+	float x = floorf(cell.left + (cell.Width() - width) / 2);
+	float baseline = icon.bottom + 4 + ceilf(height.ascent);
+	BRect label(x - 2, icon.bottom + 3, x + width + 1,
+	            baseline + ceilf(height.descent) + 1);
+	if (index == fSelection) {
+		SetHighColor(80, 140, 220);
+		FillRect(label);
+	} else {
+		// A shade under the name keeps it legible on any wallpaper.
+		SetHighColor(0, 0, 0);
+		DrawString(name.c_str(), BPoint(x + 1, baseline + 1));
+	}
+	SetHighColor(255, 255, 255);
+	DrawString(name.c_str(), BPoint(x, baseline));
+}
+
 void DesktopView::MouseDown(BPoint where)
 {
 	BMessage* message = Window() != NULL ? Window()->CurrentMessage() : NULL;
 	int32 buttons = 0;
-	if (message != NULL)
+	int32 clicks = 1;
+	if (message != NULL) {
 		message->FindInt32("buttons", &buttons);
+		message->FindInt32("clicks", &clicks);
+	}
+	if ((buttons & B_PRIMARY_MOUSE_BUTTON) != 0) {
+		int32 icon = _IconAt(where);
+		_Select(icon);
+		if (icon >= 0 && clicks >= 2)
+			_Open(icon);
+		return;
+	}
 	if ((buttons & B_SECONDARY_MOUSE_BUTTON) == 0)
 		return;
 	BPopUpMenu* menu = MakeContextMenu();

@@ -4,6 +4,7 @@
 #include <View.h>
 
 #include <string>
+#include <vector>
 
 class BPopUpMenu;
 class BShelf;
@@ -16,12 +17,23 @@ class BShelf;
 class DesktopView : public BView {
 public:
 	// |shelfPath|: the file the shelf loads from and saves to; empty for a
-	// shelf that keeps nothing.
-	DesktopView(BRect frame, const std::string& shelfPath);
+	// shelf that keeps nothing. |folder|: whose files show as icons; empty
+	// for none.
+	DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder = "");
 	~DesktopView() override;
 
+	void Draw(BRect updateRect) override;
+	void DrawAfterChildren(BRect updateRect) override;
 	void MessageReceived(BMessage* message) override;
 	void MouseDown(BPoint where) override;
+
+	// The icons, in grid order, their names and the selected one (-1: none).
+	int32 CountIcons() const { return (int32) fNames.size(); }
+	const std::string& IconName(int32 index) const { return fNames[index]; }
+	BRect IconCell(int32 index) const;
+	int32 Selection() const { return fSelection; }
+	// Reads the folder again.
+	void Rescan();
 
 	BShelf* Shelf() const { return fShelf; }
 	// The context menu as it would open now, owned by the caller; its items
@@ -31,7 +43,15 @@ public:
 	static const rgb_color kBackground;
 
 private:
+	int32 _IconAt(BPoint where) const;
+	void _Select(int32 index);
+	void _Open(int32 index);
+	void _DrawIcon(int32 index);
+
 	BShelf* fShelf; // owned; deleted before the view lets its children go
+	std::string fFolder;
+	std::vector<std::string> fNames;
+	int32 fSelection;
 };
 
 // Codes of the context menu's items.

@@ -7,14 +7,14 @@
 
 #include "desktop/DesktopView.h"
 
-DesktopWindow::DesktopWindow(const std::string& shelfPath)
+DesktopWindow::DesktopWindow(const std::string& shelfPath, const std::string& folder)
     : BWindow(BScreen().Frame(), "Desktop", B_NO_BORDER_WINDOW_LOOK, BPrivate::kDesktopWindowFeel,
               B_NOT_MOVABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE |
                   B_ASYNCHRONOUS_CONTROLS,
               B_ALL_WORKSPACES),
       fView(NULL)
 {
-	fView = new DesktopView(Bounds(), shelfPath);
+	fView = new DesktopView(Bounds(), shelfPath, folder);
 	AddChild(fView);
 }
 

@@ -11,7 +11,7 @@ class DesktopView;
 // other window, on every workspace, out of task bars and pagers.
 class DesktopWindow : public BWindow {
 public:
-	explicit DesktopWindow(const std::string& shelfPath);
+	explicit DesktopWindow(const std::string& shelfPath, const std::string& folder = "");
 
 	void MessageReceived(BMessage* message) override;
 	void WorkspaceActivated(int32 workspace, bool active) override;

@@ -18,10 +18,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "app/MessagePrivate.h"
+#include "desktop/DesktopFolder.h"
 #include "desktop/DesktopView.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/ShelfLocation.h"
@@ -101,9 +103,9 @@ protected:
 		EXPECT_EQ(system(command.c_str()), 0);
 	}
 
-	void Open()
+	void Open(const std::string& folder = "")
 	{
-		desktop = new DesktopWindow(shelfPath);
+		desktop = new DesktopWindow(shelfPath, folder);
 		desktop->Show();
 		ASSERT_TRUE(sync_window(desktop));
 	}
@@ -280,4 +282,85 @@ TEST(DesktopShelfLocation, IsAnOwnerOnlyFolderUnderTheDataHome)
 		unsetenv("XDG_DATA_HOME");
 	std::string command = "rm -rf '" + home + "'";
 	EXPECT_EQ(system(command.c_str()), 0);
+}
+
+TEST_F(DesktopTest, FolderFilesShowAsIconsInAGridAndAClickSelectsOne)
+{
+	std::string folder = dir + "/Desktop";
+	ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+	for (const char* name : {"beta.txt", "alpha.png", ".hidden"})
+		ASSERT_EQ(system(("touch '" + folder + "/" + name + "'").c_str()), 0);
+	Open(folder);
+
+	desktop->Lock();
+	DesktopView* view = desktop->View();
+	ASSERT_EQ(view->CountIcons(), 2);
+	EXPECT_EQ(view->IconName(0), "alpha.png");
+	EXPECT_EQ(view->IconName(1), "beta.txt");
+	BRect first = view->IconCell(0);
+	BRect second = view->IconCell(1);
+	desktop->Unlock();
+	// From the top left, down the first column.
+	EXPECT_LT(first.left, 20);
+	EXPECT_LT(first.top, 20);
+	EXPECT_EQ(second.left, first.left);
+	EXPECT_GT(second.top, first.bottom);
+
+	// Each icon is drawn over the background, with its name under it; the
+	// space beside the column is bare background.
+	auto differs = [&](BRect rect) {
+		return window_find_pixel(desktop, rect, [](int32, int32, rgb_color pixel) {
+			return pixel.red != DesktopView::kBackground.red ||
+			       pixel.green != DesktopView::kBackground.green ||
+			       pixel.blue != DesktopView::kBackground.blue;
+		});
+	};
+	BRect firstIcon(first.left, first.top, first.right, first.top + first.Height() / 2);
+	BRect firstName(first.left, first.top + first.Height() / 2 + 4, first.right, first.bottom);
+	EXPECT_TRUE(differs(firstIcon));
+	EXPECT_TRUE(differs(firstName));
+	EXPECT_TRUE(differs(second));
+	EXPECT_FALSE(differs(BRect(first.right + 10, 0, 700, 500)));
+
+	// A click on an icon selects it, on no icon clears the selection.
+	BPoint center((second.left + second.right) / 2, second.top + 16);
+	control()->Click(center);
+	ASSERT_TRUE(sync_window(desktop));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), 1);
+	desktop->Unlock();
+	control()->AdvanceClock(2000000);
+	control()->Click(BPoint(600, 400));
+	ASSERT_TRUE(sync_window(desktop));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), -1);
+	desktop->Unlock();
+}
+
+TEST(DesktopFolderPath, ComesFromTheUserDirsElseTheHome)
+{
+	char folder[] = "/tmp/desktop_dirs_XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	std::string home = folder;
+	std::string oldHome = getenv("HOME") != NULL ? getenv("HOME") : "";
+	const char* oldConfig = getenv("XDG_CONFIG_HOME");
+	std::string savedConfig = oldConfig != NULL ? oldConfig : "";
+	setenv("HOME", home.c_str(), 1);
+	unsetenv("XDG_CONFIG_HOME");
+
+	EXPECT_EQ(desktop_folder_path(), home + "/Desktop");
+	ASSERT_EQ(mkdir((home + "/.config").c_str(), 0700), 0);
+	std::ofstream((home + "/.config/user-dirs.dirs").c_str())
+	    << "# written by xdg-user-dirs-update\n"
+	    << "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+	    << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
+	EXPECT_EQ(desktop_folder_path(), home + "/Schreibtisch");
+	// The home itself is no desktop folder.
+	std::ofstream((home + "/.config/user-dirs.dirs").c_str()) << "XDG_DESKTOP_DIR=\"$HOME/\"\n";
+	EXPECT_EQ(desktop_folder_path(), home + "/Desktop");
+
+	setenv("HOME", oldHome.c_str(), 1);
+	if (oldConfig != NULL)
+		setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+	EXPECT_EQ(system(("rm -rf '" + home + "'").c_str()), 0);
 }
