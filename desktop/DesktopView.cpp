@@ -13,6 +13,7 @@
 
 #include <math.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "desktop/DesktopFolder.h"
@@ -54,12 +55,17 @@ BPopUpMenu* DesktopView::MakeContextMenu()
 	BMenuItem* show = new BMenuItem("Show Replicants", new BMessage(kMsgShowReplicants));
 	show->SetMarked(BDragger::AreDraggersDrawn());
 	menu->AddItem(show);
+	BMenuItem* folder = new BMenuItem("Open Desktop Folder", new BMessage(kMsgOpenFolder));
+	folder->SetEnabled(!fFolder.empty());
+	menu->AddItem(folder);
 	menu->AddSeparatorItem();
 	menu->AddItem(new BMenuItem("About", new BMessage(B_ABOUT_REQUESTED)));
 	menu->AddItem(new BMenuItem("Quit", new BMessage(B_QUIT_REQUESTED)));
-	// The switch is this view's; About and Quit are the application's.
+	// The switch and the folder are this view's; About and Quit are the
+	// application's.
 	show->SetTarget(this);
-	for (int32 i = 1; i < menu->CountItems(); i++) {
+	folder->SetTarget(this);
+	for (int32 i = 2; i < menu->CountItems(); i++) {
 		if (BMenuItem* item = menu->ItemAt(i))
 			item->SetTarget(be_app);
 	}
@@ -116,10 +122,22 @@ void DesktopView::_Open(int32 index)
 	// else goes to the desktop's usual opener.
 	if (be_roster->Launch(&ref) == B_OK)
 		return;
+	_XdgOpen(path);
+}
+
+void DesktopView::_XdgOpen(const std::string& path)
+{
+	// Openers that ended since the last time are reaped, not left as zombies.
+	for (size_t i = 0; i < fOpeners.size();) {
+		if (waitpid(fOpeners[i], NULL, WNOHANG) != 0)
+			fOpeners.erase(fOpeners.begin() + i);
+		else
+			i++;
+	}
 	const char* argv[] = {"xdg-open", path.c_str(), NULL};
 	pid_t child;
 	if (posix_spawnp(&child, "xdg-open", NULL, NULL, const_cast<char* const*>(argv), environ) == 0)
-		waitpid(child, NULL, WNOHANG);
+		fOpeners.push_back(child);
 }
 
 void DesktopView::Draw(BRect updateRect)
@@ -221,6 +239,13 @@ void DesktopView::MouseDown(BPoint where)
 void DesktopView::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
+		case kMsgOpenFolder:
+			if (!fFolder.empty()) {
+				// Made when missing, as file managers do for their desktop.
+				mkdir(fFolder.c_str(), 0755);
+				_XdgOpen(fFolder);
+			}
+			break;
 		case kMsgShowReplicants:
 			if (BDragger::AreDraggersDrawn())
 				BDragger::HideAllDraggers();

@@ -3,6 +3,8 @@
 
 #include <View.h>
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -46,17 +48,21 @@ private:
 	int32 _IconAt(BPoint where) const;
 	void _Select(int32 index);
 	void _Open(int32 index);
+	// Hands |path| to the desktop's usual opener.
+	void _XdgOpen(const std::string& path);
 	void _DrawIcon(int32 index);
 
 	BShelf* fShelf; // owned; deleted before the view lets its children go
 	std::string fFolder;
 	std::vector<std::string> fNames;
 	int32 fSelection;
+	std::vector<pid_t> fOpeners; // xdg-open children not yet reaped
 };
 
 // Codes of the context menu's items.
 enum {
-	kMsgShowReplicants = 'dSRp'
+	kMsgShowReplicants = 'dSRp',
+	kMsgOpenFolder = 'dOFo'
 };
 
 #endif
