@@ -68,7 +68,9 @@ status_t load_library(const std::string& listed, image_id* image, std::string* r
 	// change the file or its folder, so it is still the file checked. (Not
 	// through /proc/self/fd: the loader would take that name for a library
 	// loaded earlier through a descriptor of the same number.)
-	void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
+	// Global, so that classes that do not register themselves are found by
+	// their exported Instantiate, as those of libraries linked at start are.
+	void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
 	if (handle == NULL) {
 		const char* error = dlerror();
 		*reason = "its library " + path + " does not load: " + (error != NULL ? error : "?");

@@ -79,8 +79,15 @@ status_t start_display_drag(BWindow* window, const DragRequest& request)
 	if (backend == NULL || surface == NULL)
 		return B_NO_INIT;
 
+	BPoint offset = request.bitmap != NULL ? request.offset
+	                                       : request.screenWhere - request.frame.LeftTop();
+	// XDND carries no offset: the message takes it along, so that a program
+	// on the other side places what it takes as it was held.
+	BMessage carried(request.message);
+	carried.RemoveName("_drop_offset_");
+	carried.AddPoint("_drop_offset_", offset);
 	auto payload = std::make_shared<DragPayload>();
-	status_t status = drag_payload_for_message(request.message, payload.get());
+	status_t status = drag_payload_for_message(carried, payload.get());
 	if (status != B_OK)
 		return status;
 	payload->replyTo = request.replyTo;
@@ -88,14 +95,12 @@ status_t start_display_drag(BWindow* window, const DragRequest& request)
 	DisplayDragStart start;
 	start.payload = payload;
 	start.frame = request.frame;
-	start.offset = request.bitmap != NULL ? request.offset
-	                                      : request.screenWhere - request.frame.LeftTop();
+	start.offset = offset;
 	if (request.bitmap != NULL)
 		copy_image(request.bitmap, &start);
 
 	// The drop as the desktop would get it; made when it happens.
 	auto message = std::make_shared<BMessage>(request.message);
-	BPoint offset = start.offset;
 	start.unclaimed = [message, offset](BPoint screenWhere) {
 		unclaimed_drop_handler handler = sUnclaimedHandler.load();
 		if (handler == NULL)

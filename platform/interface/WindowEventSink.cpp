@@ -155,6 +155,20 @@ const BMessage* WindowEventSink::_DragMessage(const DragPayloadRef& payload)
 	return fDragValid ? &fDragMessage : NULL;
 }
 
+// Where in the dragged image the pointer is: the display knows it for drags of
+// this process; from another program only the message says, and only within
+// what an image can be.
+BPoint WindowEventSink::_Offset(const DisplayDragEvent& event, const BMessage* dragged)
+{
+	BPoint offset;
+	if (!event.sourceRemote || dragged == NULL ||
+	    dragged->FindPoint("_drop_offset_", &offset) != B_OK)
+		return event.offset;
+	if (!(offset.x >= 0 && offset.x <= 16384 && offset.y >= 0 && offset.y <= 16384))
+		return event.offset;
+	return offset;
+}
+
 bool WindowEventSink::DragEvent(const DisplayDragEvent& event)
 {
 	if (!fTakesDrops)
@@ -173,7 +187,7 @@ bool WindowEventSink::DragEvent(const DisplayDragEvent& event)
 	message.AddInt64("when", event.when);
 	message.AddPoint("where", event.where);
 	message.AddPoint("screen_where", event.screenWhere);
-	message.AddPoint("offset", event.offset);
+	message.AddPoint("offset", _Offset(event, dragged));
 	message.AddInt32("buttons", static_cast<int32>(event.buttons));
 	message.AddInt32("modifiers", static_cast<int32>(event.modifiers));
 	message.AddBool("remote", event.sourceRemote);

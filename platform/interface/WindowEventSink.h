@@ -41,6 +41,7 @@ private:
 	// The payload as a message, converted once per drag; NULL when it is
 	// not one a window takes.
 	const BMessage* _DragMessage(const DragPayloadRef& payload);
+	static BPoint _Offset(const DisplayDragEvent& event, const BMessage* dragged);
 
 	// Fixed before the surface exists, so the event thread only reads them.
 	BMessenger fWindow;

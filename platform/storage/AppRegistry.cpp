@@ -19,6 +19,7 @@
 #include <Message.h>
 
 #include "storage/AtomicFile.h"
+#include "storage/LinkedLibraries.h"
 #include "support/ClassRegistry.h"
 
 namespace BPrivate {
@@ -315,11 +316,21 @@ status_t running_app_record(const char* signature, uint32 flags, AppRecord* reco
 	// An executable cannot be loaded into another process, and the platform
 	// is loaded by every one already.
 	const std::string platform = platform_library_path();
+	// The libraries whose classes registered themselves, and those built on
+	// the platform (whose classes are found by their exported Instantiate).
+	std::vector<std::string> candidates;
 	for (instantiation_func func : registered_instantiation_funcs()) {
 		Dl_info info;
-		if (dladdr(reinterpret_cast<void*>(func), &info) == 0 || info.dli_fname == NULL)
-			continue;
-		std::string library = real_path(info.dli_fname);
+		if (dladdr(reinterpret_cast<void*>(func), &info) != 0 && info.dli_fname != NULL)
+			candidates.push_back(info.dli_fname);
+	}
+	if (!platform.empty()) {
+		std::string platformName = platform.substr(platform.rfind('/') + 1);
+		for (const std::string& library : loaded_libraries_needing(platformName.c_str()))
+			candidates.push_back(library);
+	}
+	for (const std::string& candidate : candidates) {
+		std::string library = real_path(candidate.c_str());
 		if (library.empty() || library == platform || library == result.executable ||
 		    library.compare(0, 6, "/proc/") == 0 ||
 		    std::find(result.libraries.begin(), result.libraries.end(), library) !=

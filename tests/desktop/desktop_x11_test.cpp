@@ -169,3 +169,67 @@ TEST_F(DesktopX11Test, ReplicantHandedOverShowsAtTheDropPointAndSurvivesAKill)
 	EXPECT_TRUE(WaitForPixel(desktop, 391, 281, 0xFF0000, &seen)) << std::hex << seen;
 	EXPECT_TRUE(WaitForPixel(desktop, 388, 278, 0x336698, &seen)) << std::hex << seen;
 }
+
+// The system's reason for being: a picture dragged out of pelivant by its
+// handle lives on on the desktop, where it was dropped, the size it was, also
+// once pelivant has quit. The desktop finds the viewer's classes through the
+// record pelivant left in the registry when it started.
+TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
+{
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+
+	const char* source = getenv("PL_SOURCE_DIR");
+	std::string viewer = binary_dir() + "/bin/pelivant";
+	std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
+	char* argv[] = {viewer.data(), picture.data(), NULL};
+	pid_t program = -1;
+	setenv("PL_DISPLAY_BACKEND", "x11", 1);
+	ASSERT_EQ(posix_spawn(&program, viewer.c_str(), NULL, NULL, argv, environ), 0);
+	unsetenv("PL_DISPLAY_BACKEND");
+	xcb_window_t window = XCB_WINDOW_NONE;
+	WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "no viewer window";
+	int x = 0, y = 0, width = 0, height = 0;
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(window, &x, &y, &width, &height) && width == 320 && height == 240;
+	}));
+	std::vector<uint32_t> shown;
+	ASSERT_TRUE(WaitFor([&] {
+		shown = Pixels(window, 160, 120, 1, 1);
+		return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
+	}));
+	uint32_t centre = shown[0] & 0xFFFFFF;
+
+	// Pressed 3 pixels into the handle at the view's top left; the drag
+	// starts once the pointer has moved 5 pixels, held 8 pixels into the
+	// view; released at 700,400, the view belongs at 692,392.
+	std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
+	                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
+	                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
+	for (int step = 1; step <= 20; step++) {
+		drag += " mousemove " + std::to_string(x + 8 + (700 - x - 8) * step / 20) + " " +
+		        std::to_string(y + 8 + (400 - y - 8) * step / 20) + " sleep 0.03";
+	}
+	drag += " sleep 0.2 mouseup 1";
+	ASSERT_EQ(Server()->Run(drag), 0);
+
+	uint32_t seen = 0;
+	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 689, 389, 0x336698, &seen)) << std::hex << seen;
+	EXPECT_TRUE(WaitForPixel(desktop, 692 + 322, 392 + 242, 0x336698, &seen)) << std::hex << seen;
+
+	// pelivant ends; the replicant lives on in the desktop.
+	ASSERT_EQ(Server()->Run("xdotool windowactivate --sync " + std::to_string(window) + " key q"),
+	          0);
+	int status = -1;
+	EXPECT_TRUE(WaitFor([&] { return waitpid(program, &status, WNOHANG) == program; }));
+	if (status == -1) {
+		kill(program, SIGKILL);
+		waitpid(program, NULL, 0);
+	}
+	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-drag-failure.png");
+}

@@ -612,6 +612,7 @@ TEST_F(ApplicationStateTest, TheSecondaryButtonOpensTheContextMenu)
 {
 	Show(new SyntheticView(200, 100, make_color(0, 0, 255), "menu.png"), BRect(300, 300, 499, 399));
 	OffscreenControl* control = OffscreenControl::Get();
+	float expected = 1.0f;
 	for (uint32 buttons : {uint32(B_SECONDARY_MOUSE_BUTTON),
 	                       uint32(B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON)}) {
 		inject_mouse_moved(BPoint(350, 330));
@@ -633,6 +634,9 @@ TEST_F(ApplicationStateTest, TheSecondaryButtonOpensTheContextMenu)
 		control->KeyDown(0, down, B_DOWN_ARROW);
 		control->KeyDown(0, enter, B_ENTER);
 		ASSERT_TRUE(wait_for_popups(0));
+		// The menu's thread delivers the command once it has closed.
+		expected *= kStep;
+		EXPECT_TRUE(wait_for([&] { return Magnification() == expected; })) << buttons;
 		Settle();
 	}
 	EXPECT_EQ(Magnification(), kStep * kStep);

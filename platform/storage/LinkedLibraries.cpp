@@ -1,0 +1,81 @@
+#include "storage/LinkedLibraries.h"
+
+#include <elf.h>
+#include <link.h>
+#include <string.h>
+
+#include <new>
+
+namespace BPrivate {
+
+namespace {
+
+struct Search {
+	const char* soname;
+	std::vector<std::string> found;
+};
+
+// glibc relocates the address entries of a loaded object's dynamic section;
+// the vDSO's are left as offsets.
+const char* dynamic_address(const dl_phdr_info* info, ElfW(Addr) value)
+{
+	return reinterpret_cast<const char*>(value < info->dlpi_addr ? info->dlpi_addr + value : value);
+}
+
+bool needs(const dl_phdr_info* info, const char* soname)
+{
+	const ElfW(Dyn)* dynamic = NULL;
+	for (int i = 0; i < info->dlpi_phnum; i++) {
+		if (info->dlpi_phdr[i].p_type == PT_DYNAMIC)
+			dynamic =
+			    reinterpret_cast<const ElfW(Dyn)*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
+	}
+	if (dynamic == NULL)
+		return false;
+	const char* strings = NULL;
+	ElfW(Xword) stringsSize = 0;
+	for (const ElfW(Dyn)* entry = dynamic; entry->d_tag != DT_NULL; entry++) {
+		if (entry->d_tag == DT_STRTAB)
+			strings = dynamic_address(info, entry->d_un.d_ptr);
+		else if (entry->d_tag == DT_STRSZ)
+			stringsSize = entry->d_un.d_val;
+	}
+	if (strings == NULL)
+		return false;
+	size_t length = strlen(soname);
+	for (const ElfW(Dyn)* entry = dynamic; entry->d_tag != DT_NULL; entry++) {
+		if (entry->d_tag != DT_NEEDED || entry->d_un.d_val + length >= stringsSize)
+			continue;
+		if (strncmp(strings + entry->d_un.d_val, soname, length + 1) == 0)
+			return true;
+	}
+	return false;
+}
+
+int visit(dl_phdr_info* info, size_t, void* data)
+{
+	Search* search = static_cast<Search*>(data);
+	// The executable comes first, with an empty name.
+	if (info->dlpi_name == NULL || info->dlpi_name[0] != '/')
+		return 0;
+	if (!needs(info, search->soname))
+		return 0;
+	// No exception may cross the C library's frames.
+	try {
+		search->found.push_back(info->dlpi_name);
+	} catch (const std::bad_alloc&) {
+		return 1;
+	}
+	return 0;
+}
+
+} // namespace
+
+std::vector<std::string> loaded_libraries_needing(const char* soname)
+{
+	Search search{soname, {}};
+	dl_iterate_phdr(visit, &search);
+	return search.found;
+}
+
+} // namespace BPrivate
