@@ -77,17 +77,25 @@ bool claimed_by_another_translator(GdkPixbufLoader* loader)
 	return claimed;
 }
 
-// gdk-pixbuf's BMP loader grows its header buffer to whatever size the info
-// header claims (up to 4 GiB) before it looks at anything else, so a hostile
-// header is refused here: the Windows and OS/2 headers come in these sizes only.
-bool bmp_header_is_sane(const uint8* data, size_t length)
+uint32 le32(const uint8* at)
+{
+	return uint32(at[0]) | uint32(at[1]) << 8 | uint32(at[2]) << 16 | uint32(at[3]) << 24;
+}
+
+// gdk-pixbuf's BMP loader sizes its buffers from the headers before it looks
+// at anything else: to the claimed info header size, to the claimed number of
+// palette entries and to the gap before the pixel data, each up to 4 GiB. A
+// hostile header is refused here: the Windows and OS/2 info headers come in
+// these sizes only, a palette of more than 256 entries indexes nothing, and
+// the pixel data cannot start beyond the end of the file. |fileSize| is -1
+// when the stream cannot tell.
+bool bmp_header_is_sane(const uint8* data, size_t length, off_t fileSize)
 {
 	if (length < 2 || data[0] != 'B' || data[1] != 'M')
 		return true;
 	if (length < 18)
 		return false;
-	uint32 infoSize = uint32(data[14]) | uint32(data[15]) << 8 | uint32(data[16]) << 16
-		| uint32(data[17]) << 24;
+	uint32 infoSize = le32(data + 14);
 	switch (infoSize) {
 		case 12:
 		case 16:
@@ -97,10 +105,21 @@ bool bmp_header_is_sane(const uint8* data, size_t length)
 		case 64:
 		case 108:
 		case 124:
-			return true;
+			break;
 		default:
 			return false;
 	}
+	uint32 dataOffset = le32(data + 10);
+	if (fileSize >= 0 && off_t(dataOffset) > fileSize)
+		return false;
+	if (infoSize >= 40) {
+		if (length < 50)
+			return false;
+		uint16 bitsPerPixel = uint16(data[28] | data[29] << 8);
+		if (bitsPerPixel <= 8 && le32(data + 46) > 256)
+			return false;
+	}
+	return true;
 }
 
 int embedded_orientation(GdkPixbuf* pixbuf)
@@ -143,6 +162,11 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 	std::unique_ptr<uint8[]> chunk(new (std::nothrow) uint8[kChunkSize]);
 	if (!chunk)
 		return B_NO_MEMORY;
+	off_t fileSize = -1;
+	if (stream->GetSize(&fileSize) != B_OK || fileSize < start)
+		fileSize = -1;
+	else
+		fileSize -= start;
 	StreamReader reader(stream, start);
 	for (bool first = true;; first = false) {
 		ssize_t length = reader.Read(chunk.get(), kChunkSize);
@@ -150,7 +174,7 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 			return status_t(length);
 		if (length == 0)
 			break;
-		if (first && !bmp_header_is_sane(chunk.get(), size_t(length)))
+		if (first && !bmp_header_is_sane(chunk.get(), size_t(length), fileSize))
 			return B_BAD_DATA;
 		if (!gdk_pixbuf_loader_write(holder.loader, chunk.get(), size_t(length), NULL))
 			return state.tooLarge ? B_NO_MEMORY : B_BAD_DATA;

@@ -194,3 +194,28 @@ TEST(BadInput, BmpClaimingAHugeInfoHeaderGivesNull)
 
 	EXPECT_NE(decode(bmp), nullptr);
 }
+
+// The loader also sizes a buffer from the claimed number of palette entries
+// and, for want of the entries, would then show a picture of whatever the
+// buffer held; more than 256 entries index nothing in a picture of 8 bits or
+// fewer.
+TEST(BadInput, BmpClaimingAHugePaletteGivesNull)
+{
+	std::vector<uint8> bmp = read_sample("quadrants.bmp");
+	ASSERT_GT(bmp.size(), 50u);
+	auto put_le = [](std::vector<uint8>& bytes, size_t at, uint32 value, int size) {
+		for (int k = 0; k < size; k++)
+			bytes[at + k] = uint8(value >> (8 * k));
+	};
+	std::vector<uint8> hostile = bmp;
+	put_le(hostile, 28, 8, 2);
+	put_le(hostile, 46, 0xf5000000u, 4);
+	EXPECT_EQ(decode(hostile), nullptr);
+
+	// A real palette of 256 colours is still a picture.
+	std::vector<uint8> full = bmp;
+	put_le(full, 28, 8, 2);
+	put_le(full, 46, 256, 4);
+	put_le(full, 10, 14 + 124 + 256 * 4, 4);
+	EXPECT_NE(decode(full), nullptr);
+}
