@@ -2,7 +2,8 @@
 # Sets up a fresh Debian 12 machine, builds, and runs every test:
 # the whole suite in release and under AddressSanitizer + UndefinedBehaviorSanitizer,
 # the threading tests under ThreadSanitizer, and a bounded libFuzzer run of each fuzz target;
-# after the release suite, the Debian package is built and its installed tree checked.
+# after the release suite, the Debian package is built and its installed tree checked, then it is
+# installed on the machine, used through xdg-open, gio and the desktop, and removed again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -43,6 +44,8 @@ run_suite() {
 run_suite release
 echo "=== package"
 bash scripts/package-check.sh
+echo "=== installed"
+bash scripts/installed-check.sh
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite asan
 PL_NO_TESTS=ignore TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_suite tsan -L threads
