@@ -17,6 +17,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
 
 fail() { echo "installed-check: $*" >&2; exit 1; }
+# shellcheck source=lib/private-x.sh
+source "$root/scripts/lib/private-x.sh"
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -72,25 +74,8 @@ xdg-mime default pelivant.desktop image/png
 answer=$(xdg-mime query default image/png)
 [ "$answer" = pelivant.desktop ] || fail "xdg-mime query default image/png answers '$answer'"
 
-display=""
-for n in $(seq 200 249); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_private_x 1920x1080 200 || fail "no private X server"
+start_openbox || fail "no window manager"
 
 wait_for_window() { # title pattern; prints the window id
   timeout 15 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1

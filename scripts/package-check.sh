@@ -12,6 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
 
 fail() { echo "package-check: $*" >&2; exit 1; }
+# shellcheck source=lib/private-x.sh
+source "$root/scripts/lib/private-x.sh"
 
 [ -f "$build/CPackConfig.cmake" ] || fail "no release build in $build (run scripts/build.sh release)"
 scratch=$(mktemp -d /tmp/pl-package-check.XXXXXX)
@@ -91,22 +93,7 @@ MANWIDTH=80 man --warnings -l "$tree/usr/share/man/man1/pelivant.1.gz" >"$scratc
 grep -q "Pelivant $(dpkg-deb -f "$deb" Version)" "$scratch/man.txt" || fail "the manual page does not carry the package's version"
 
 echo "=== package: the installed pelivant under Xvfb"
-display=""
-for n in $(seq 150 199); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+start_private_x 1280x800 150 || fail "no private X server"
 
 pictures="$scratch/pictures"
 mkdir -p "$pictures" "$scratch/runtime"

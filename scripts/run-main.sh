@@ -17,15 +17,6 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shot="$root/build/main-job.png"
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || { echo "run-main: no free display number" >&2; exit 1; }
-
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -33,16 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "run-main: Xvfb did not start" >&2; exit 1; }
-openbox >/dev/null 2>&1 &
-pids+=($!)
+# shellcheck source=lib/private-x.sh
+source "$root/scripts/lib/private-x.sh"
+start_private_x 1280x800 90 || exit 1
+start_openbox || exit 1
 
 "${main[@]}" &
 app=$!

@@ -49,15 +49,10 @@ clip="$work/clip.mp4"
 ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=30" -t 20 -c:v libx264 -preset veryfast \
   -pix_fmt yuv420p "$clip"
 
-number=90
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
-export DISPLAY=":$number"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+# shellcheck source=../../scripts/lib/private-x.sh
+source "$root/scripts/lib/private-x.sh"
+start_private_x 1920x1080 90 || exit 1
+start_openbox || exit 1
 
 wait_for_window() { # title pattern; prints the window id
   for _ in $(seq 1 100); do
