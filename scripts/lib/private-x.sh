@@ -31,7 +31,8 @@ start_private_x() {
 start_openbox() {
   openbox >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do
+  # Slow to start on a busy machine: up to 30 s.
+  for _ in $(seq 300); do
     # Not piped into grep -q: under pipefail, xprop cut short by the pipe
     # closing would count as a failure.
     case $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) in
