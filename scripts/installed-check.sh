@@ -74,7 +74,7 @@ xdg-mime default pelivant.desktop image/png
 answer=$(xdg-mime query default image/png)
 [ "$answer" = pelivant.desktop ] || fail "xdg-mime query default image/png answers '$answer'"
 
-start_private_x 1920x1080 200 || fail "no private X server"
+start_private_x 1920x1080 || fail "no private X server"
 start_openbox || fail "no window manager"
 
 wait_for_window() { # title pattern; prints the window id

@@ -93,7 +93,7 @@ MANWIDTH=80 man --warnings -l "$tree/usr/share/man/man1/pelivant.1.gz" >"$scratc
 grep -q "Pelivant $(dpkg-deb -f "$deb" Version)" "$scratch/man.txt" || fail "the manual page does not carry the package's version"
 
 echo "=== package: the installed pelivant under Xvfb"
-start_private_x 1280x800 150 || fail "no private X server"
+start_private_x 1280x800 || fail "no private X server"
 
 pictures="$scratch/pictures"
 mkdir -p "$pictures" "$scratch/runtime"

@@ -26,7 +26,7 @@ trap cleanup EXIT
 
 # shellcheck source=lib/private-x.sh
 source "$root/scripts/lib/private-x.sh"
-start_private_x 1280x800 90 || exit 1
+start_private_x 1280x800 || exit 1
 start_openbox || exit 1
 
 "${main[@]}" &

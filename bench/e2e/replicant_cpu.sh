@@ -51,7 +51,7 @@ ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=30" -t 20 -c:v libx264
 
 # shellcheck source=../../scripts/lib/private-x.sh
 source "$root/scripts/lib/private-x.sh"
-start_private_x 1920x1080 90 || exit 1
+start_private_x 1920x1080 || exit 1
 start_openbox || exit 1
 
 wait_for_window() { # title pattern; prints the window id

@@ -1,31 +1,25 @@
 # Sourced by the scripts that show windows without the user's display:
-#   start_private_x WIDTHxHEIGHT FIRST_NUMBER  starts Xvfb on the first free
-#     display number from FIRST_NUMBER on, waits until it answers, exports
-#     DISPLAY and adds its pid to the caller's array `pids`;
+#   start_private_x WIDTHxHEIGHT  starts Xvfb on a display number it picks
+#     itself (-displayfd), so that servers started side by side never take
+#     the same one, exports DISPLAY and adds its pid to the caller's array
+#     `pids`;
 #   start_openbox  starts openbox on it and waits until it has taken the
 #     screen (it names itself on the root window), adding its pid to `pids`.
 # Both return non-zero, saying why on standard error, when they cannot.
-# Distinct scripts start from distinct numbers, so that runs side by side
-# rarely race for one.
 
 start_private_x() {
-  local size=$1 number=$2 last=$(($2 + 49)) display=""
-  for n in $(seq "$number" "$last"); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      display=":$n"
-      break
-    fi
-  done
-  [ -n "$display" ] || { echo "no free display number from :$number to :$last" >&2; return 1; }
-  Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  local size=$1 dir number=""
+  dir=$(mktemp -d /tmp/pl-private-x.XXXXXX)
+  mkfifo "$dir/displayfd"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$dir/displayfd" >/dev/null 2>&1 &
   pids+=($!)
-  export DISPLAY=$display
-  for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  echo "Xvfb did not start on $display" >&2
-  return 1
+  read -r -t 30 number <"$dir/displayfd" || true
+  rm -rf "$dir"
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
 }
 
 start_openbox() {
