@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <lcms2.h>
-
 #include <gtest/gtest.h>
 
 #include "RunProgram.h"
+#include "TestProfiles.h"
 #include "TranslationTestUtils.h"
 #include "translation/IccMarkers.h"
 
@@ -30,51 +29,12 @@ const Colour kPatches[] = {
 constexpr int kPatchCount = sizeof(kPatches) / sizeof(kPatches[0]);
 constexpr int kPatchSize = 16;
 
-std::vector<uint8> save_profile(cmsHPROFILE profile)
-{
-	std::vector<uint8> bytes;
-	cmsUInt32Number length = 0;
-	if (profile != NULL && cmsSaveProfileToMem(profile, NULL, &length)) {
-		bytes.resize(length);
-		cmsSaveProfileToMem(profile, bytes.data(), &length);
-	}
-	if (profile != NULL)
-		cmsCloseProfile(profile);
-	return bytes;
-}
-
-// A matrix profile of the given primaries under D65.
-std::vector<uint8> rgb_profile(const cmsCIExyYTRIPLE& primaries, cmsToneCurve* curve)
-{
-	cmsCIExyY white = {0.3127, 0.3290, 1.0};
-	cmsToneCurve* curves[3] = {curve, curve, curve};
-	std::vector<uint8> bytes = save_profile(cmsCreateRGBProfile(&white, &primaries, curves));
-	cmsFreeToneCurve(curve);
-	return bytes;
-}
-
-std::vector<uint8> adobe_rgb_profile()
-{
-	cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-	return rgb_profile(primaries, cmsBuildGamma(NULL, 563.0 / 256.0));
-}
-
-std::vector<uint8> display_p3_profile()
-{
-	// sRGB's curve: type 4, y = ((a x + b)^g) above d, c x below.
-	const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-	cmsCIExyYTRIPLE primaries = {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
-	return rgb_profile(primaries, cmsBuildParametricToneCurve(NULL, 4, srgb));
-}
-
 class ColourProfiles : public testing::Test {
 protected:
 	std::string WriteProfile(const char* name, const std::vector<uint8>& bytes)
 	{
 		std::string path = fDir.Path(name);
-		std::ofstream out(path, std::ios::binary);
-		out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-		EXPECT_TRUE(out.good());
+		EXPECT_TRUE(write_profile(path, bytes)) << name;
 		return path;
 	}
 
@@ -204,7 +164,7 @@ TEST_F(ColourProfiles, SrgbDamagedAndForeignProfilesLeaveThePixels)
 {
 	std::vector<Pixel> raw = Patches(MakeJpeg("plain.jpg", ""));
 	ASSERT_EQ(raw.size(), size_t(kPatchCount));
-	std::string srgb = WriteProfile("srgb.icc", save_profile(cmsCreate_sRGBProfile()));
+	std::string srgb = WriteProfile("srgb.icc", srgb_profile());
 	ExpectSame(Patches(MakeJpeg("srgb.jpg", srgb)), raw, 0, "sRGB profile");
 
 	// A profile whose tags lcms cannot read: its header is all there is.
@@ -218,10 +178,7 @@ TEST_F(ColourProfiles, SrgbDamagedAndForeignProfilesLeaveThePixels)
 	           "damaged profile");
 
 	// A grey profile does not describe RGB pixels.
-	cmsToneCurve* gamma = cmsBuildGamma(NULL, 1.8);
-	std::string grey = WriteProfile("grey.icc", save_profile(cmsCreateGrayProfile(cmsD50_xyY(),
-	                                                                              gamma)));
-	cmsFreeToneCurve(gamma);
+	std::string grey = WriteProfile("grey.icc", grey_profile());
 	std::vector<Pixel> greyPatches = Patches(MakeJpeg("grey-profile.jpg", grey));
 	ExpectSame(greyPatches, raw, 0, "grey profile");
 }
