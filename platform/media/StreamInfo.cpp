@@ -1,8 +1,8 @@
 #include "media/StreamInfo.h"
 
 #include <math.h>
-#include <stdlib.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>

@@ -80,8 +80,8 @@ bool convert_to_srgb(const uint8* data, size_t length, BBitmap* bitmap)
 	// B_RGB32 and B_RGBA32 are both B, G, R and a fourth byte, which the
 	// transform copies (alpha, or the padding of an opaque picture).
 	cmsHTRANSFORM transform =
-	    cmsCreateTransform(source.handle, TYPE_BGRA_8, srgb.handle, TYPE_BGRA_8,
-	                       INTENT_PERCEPTUAL, cmsFLAGS_COPY_ALPHA);
+	    cmsCreateTransform(source.handle, TYPE_BGRA_8, srgb.handle, TYPE_BGRA_8, INTENT_PERCEPTUAL,
+	                       cmsFLAGS_COPY_ALPHA);
 	if (transform == NULL)
 		return false;
 	BRect bounds = bitmap->Bounds();

@@ -8,7 +8,7 @@ namespace BPrivate {
 
 namespace {
 
-const char kIccSignature[] = "ICC_PROFILE"; // and its NUL: 12 bytes
+const char kIccSignature[] = "ICC_PROFILE";              // and its NUL: 12 bytes
 constexpr size_t kIccHeader = sizeof(kIccSignature) + 2; // + sequence number, count
 
 struct Chunk {

@@ -150,9 +150,8 @@ status_t JxlTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 		return B_NO_MEMORY;
 	holder.runner =
 	    JxlThreadParallelRunnerCreate(NULL, JxlThreadParallelRunnerDefaultNumWorkerThreads());
-	if (holder.runner != NULL &&
-	    JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner, holder.runner) !=
-	        JXL_DEC_SUCCESS)
+	if (holder.runner != NULL && JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner,
+	                                                         holder.runner) != JXL_DEC_SUCCESS)
 		return B_ERROR;
 	if (JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING |
 	                                           JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
@@ -180,9 +179,9 @@ status_t JxlTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 				                (alpha ? kWorkingBytesPerAlphaPixel : kWorkingBytesPerPixel);
 				if (working > kDecodeBudgetBytes)
 					return B_NO_MEMORY;
-				bitmap.reset(new (std::nothrow) BBitmap(
-				    BRect(0, 0, float(info.xsize) - 1, float(info.ysize) - 1),
-				    alpha ? B_RGBA32 : B_RGB32));
+				bitmap.reset(new (std::nothrow)
+				                 BBitmap(BRect(0, 0, float(info.xsize) - 1, float(info.ysize) - 1),
+				                         alpha ? B_RGBA32 : B_RGB32));
 				if (!bitmap || bitmap->InitCheck() != B_OK)
 					return B_NO_MEMORY;
 				output = {static_cast<uint8*>(bitmap->Bits()), size_t(bitmap->BytesPerRow()),
@@ -200,8 +199,8 @@ status_t JxlTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 			case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
 				if (!bitmap)
 					return B_BAD_DATA;
-				JxlPixelFormat format = {uint32(output.channels), JXL_TYPE_UINT8,
-				                         JXL_NATIVE_ENDIAN, 0};
+				JxlPixelFormat format = {uint32(output.channels), JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
+				                         0};
 				if (JxlDecoderSetImageOutCallback(decoder, &format, write_pixels, &output) !=
 				    JXL_DEC_SUCCESS)
 					return B_BAD_DATA;

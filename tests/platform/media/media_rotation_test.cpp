@@ -57,9 +57,12 @@ struct Turn {
 };
 
 const Turn kTurns[] = {
-    {"rotate-90", 90, 0, 0, 0, 0},    {"rotate-180", 180, 0, 0, 0, 0},
-    {"rotate-270", 270, 0, 0, 0, 0},  {"mirrored", -1, -1, 0, 0, 1},
-    {"upside-down-mirrored", -1, 1, 0, 0, -1}, {"transposed", -1, 0, 1, 1, 0},
+    {"rotate-90", 90, 0, 0, 0, 0},
+    {"rotate-180", 180, 0, 0, 0, 0},
+    {"rotate-270", 270, 0, 0, 0, 0},
+    {"mirrored", -1, -1, 0, 0, 1},
+    {"upside-down-mirrored", -1, 1, 0, 0, -1},
+    {"transposed", -1, 0, 1, 1, 0},
     {"transversed", -1, 0, -1, -1, 0},
 };
 
@@ -69,16 +72,16 @@ protected:
 	{
 		const Turn& turn = GetParam();
 		std::string plain = fDir.Path("plain.mp4");
-		ASSERT_EQ(run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", kSource,
-		                       "-c:v", "libx264", "-pix_fmt", "yuv420p", plain}),
+		ASSERT_EQ(run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", kSource, "-c:v",
+		                       "libx264", "-pix_fmt", "yuv420p", plain}),
 		          0);
 		fClip = fDir.Path("turned.mp4");
 		if (turn.rotate >= 0) {
 			// ffmpeg 5.1 takes the metadata only when it copies the stream.
-			ASSERT_EQ(run_program({"ffmpeg", "-v", "error", "-y", "-i", plain, "-c", "copy",
-			                       "-metadata:s:v:0", "rotate=" + std::to_string(turn.rotate),
-			                       fClip}),
-			          0);
+			ASSERT_EQ(
+			    run_program({"ffmpeg", "-v", "error", "-y", "-i", plain, "-c", "copy",
+			                 "-metadata:s:v:0", "rotate=" + std::to_string(turn.rotate), fClip}),
+			    0);
 		} else {
 			std::vector<uint8> bytes = read_file(plain);
 			write_file(fClip, bytes.data(), bytes.size());
@@ -86,9 +89,8 @@ protected:
 		}
 		// ffmpeg turns what it decodes by the matrix itself.
 		std::string shown = fDir.Path("shown.png");
-		ASSERT_EQ(run_program({"ffmpeg", "-v", "error", "-y", "-i", fClip, "-frames:v", "1",
-		                       shown}),
-		          0);
+		ASSERT_EQ(
+		    run_program({"ffmpeg", "-v", "error", "-y", "-i", fClip, "-frames:v", "1", shown}), 0);
 		fShown.reset(BTranslationUtils::GetBitmap(shown.c_str()));
 		ASSERT_NE(fShown, nullptr);
 	}

@@ -81,12 +81,10 @@ TEST_F(StraightAlpha, TiffInEveryAlphaLayout)
 {
 	ExpectStraight(Convert("associated.tif", {"-define", "tiff:alpha=associated"}), 1);
 	ExpectStraight(Convert("unassociated.tif", {"-define", "tiff:alpha=unassociated"}), 1);
-	ExpectStraight(Convert("big-endian.tif", {"-endian", "MSB", "-define",
-	                                          "tiff:alpha=associated"}),
-	               1);
-	ExpectStraight(Convert("deflated.tif", {"-compress", "zip", "-define",
-	                                        "tiff:alpha=unassociated"}),
-	               1);
+	ExpectStraight(
+	    Convert("big-endian.tif", {"-endian", "MSB", "-define", "tiff:alpha=associated"}), 1);
+	ExpectStraight(
+	    Convert("deflated.tif", {"-compress", "zip", "-define", "tiff:alpha=unassociated"}), 1);
 }
 
 TEST_F(StraightAlpha, GreyTiffKeepsItsGrey)

@@ -120,9 +120,9 @@ TEST_F(ColourProfiles, JpegInAdobeRgbAndDisplayP3LikeJpgicc)
 }
 
 // An EXIF APP1 segment that says the picture is stored upside down.
-const uint8 kUpsideDown[] = {0xff, 0xe1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
-                             8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0,
-                             0, 0};
+const uint8 kUpsideDown[] = {0xff, 0xe1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0,    0,    'I', 'I',
+                             42,   0,    8,    0,    0,   0,   1,   0,   0x12, 0x01, 3,   0,
+                             1,    0,    0,    0,    3,   0,   0,   0,   0,    0,    0,   0};
 
 TEST_F(ColourProfiles, TurnedJpegIsConvertedToo)
 {
@@ -223,7 +223,7 @@ TEST(IccMarkers, ChunksJoinInTheirOrderAndOnlyWhenWhole)
 	    {icc_segment(1, 2, "one"), icc_segment(2, 3, "two")},   // counts disagree
 	    {icc_segment(0, 1, "zero")},                            // numbered from 1
 	    {icc_segment(2, 1, "past")},                            // past the count
-	    {},                                                      // none
+	    {},                                                     // none
 	};
 	for (size_t i = 0; i < broken.size(); i++) {
 		std::vector<uint8> data = jpeg_with(broken[i]);

@@ -44,8 +44,7 @@ protected:
 		for (int32 y = 0; y < height_of(a); y++) {
 			for (int32 x = 0; x < width_of(a); x++) {
 				Pixel p = pixel_at(a, x, y), q = pixel_at(b, x, y);
-				for (int d : {p.red - q.red, p.green - q.green, p.blue - q.blue,
-				              p.alpha - q.alpha})
+				for (int d : {p.red - q.red, p.green - q.green, p.blue - q.blue, p.alpha - q.alpha})
 					worst = std::max(worst, std::abs(d));
 			}
 		}
@@ -73,8 +72,8 @@ TEST_F(JpegXl, LosslessAndLossyLikeDjxl)
 	                       "8", "-define", "png:exclude-chunk=gAMA,cHRM", photo}),
 	          0);
 	for (const char* distance : {"1", "4"}) {
-		std::string lossy = Encode(photo, std::string("lossy-") + distance + ".jxl",
-		                           {"-d", distance});
+		std::string lossy =
+		    Encode(photo, std::string("lossy-") + distance + ".jxl", {"-d", distance});
 		bitmap = decode(read_file(lossy));
 		ASSERT_NE(bitmap, nullptr) << distance;
 		reference = Reference(lossy);
