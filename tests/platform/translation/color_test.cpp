@@ -124,6 +124,26 @@ const uint8 kUpsideDown[] = {0xff, 0xe1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0,    0
                              42,   0,    8,    0,    0,   0,   1,   0,   0x12, 0x01, 3,   0,
                              1,    0,    0,    0,    3,   0,   0,   0,   0,    0,    0,   0};
 
+// Large pictures are converted in bands, one a thread; every row is.
+TEST_F(ColourProfiles, LargePictureIsConvertedInEveryRow)
+{
+	std::string path = fDir.Path("large.jpg");
+	ASSERT_EQ(run_program({"convert", "-size", "1000x3001", "xc:rgb(48,66,204)", "-profile",
+	                       WriteProfile("adobe.icc", adobe_rgb_profile()), "-sampling-factor",
+	                       "1x1", "-quality", "100", path}),
+	          0);
+	std::unique_ptr<BBitmap> bitmap = decode(read_file(path));
+	ASSERT_NE(bitmap, nullptr);
+	for (int32 y = 0; y < 3001; y += 3) {
+		Pixel pixel = pixel_at(*bitmap, (y * 7) % 1000, y);
+		ASSERT_TRUE(looks_like(pixel, 32, 64, 208, 2))
+		    << "row " << y << ": " << int(pixel.red) << "," << int(pixel.green) << ","
+		    << int(pixel.blue);
+	}
+	Pixel last = pixel_at(*bitmap, 999, 3000);
+	EXPECT_TRUE(looks_like(last, 32, 64, 208, 2));
+}
+
 TEST_F(ColourProfiles, TurnedJpegIsConvertedToo)
 {
 	std::string profile = WriteProfile("adobe.icc", adobe_rgb_profile());
