@@ -131,10 +131,14 @@ int32 JxlTranslator::Version() const
 	return 100;
 }
 
+// Told by the signature alone, without libjxl, which only a JPEG XL picture
+// loads: a bare codestream, or the ISO container's signature box.
 bool JxlTranslator::Recognizes(const uint8* head, size_t length) const
 {
-	JxlSignature signature = JxlSignatureCheck(head, length);
-	return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+	static const uint8 kContainer[] = {0, 0, 0, 0x0c, 'J', 'X', 'L', ' ', 0x0d, 0x0a, 0x87, 0x0a};
+	if (length >= 2 && head[0] == 0xff && head[1] == 0x0a)
+		return true;
+	return length >= sizeof(kContainer) && memcmp(head, kContainer, sizeof(kContainer)) == 0;
 }
 
 status_t JxlTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBitmap) const
