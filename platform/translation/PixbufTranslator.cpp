@@ -65,20 +65,6 @@ struct LoaderHolder {
 	}
 };
 
-// JPEG, PNG and WebP have translators of their own, stricter about damaged files;
-// data they did not recognise is not let in through the lenient loaders.
-bool claimed_by_another_translator(GdkPixbufLoader* loader)
-{
-	GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
-	if (format == NULL)
-		return false;
-	gchar* name = gdk_pixbuf_format_get_name(format);
-	bool claimed = g_strcmp0(name, "jpeg") == 0 || g_strcmp0(name, "png") == 0 ||
-	               g_strcmp0(name, "webp") == 0;
-	g_free(name);
-	return claimed;
-}
-
 bool loaded_by(GdkPixbufLoader* loader, const char* formatName)
 {
 	GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
@@ -88,6 +74,13 @@ bool loaded_by(GdkPixbufLoader* loader, const char* formatName)
 	bool same = g_strcmp0(name, formatName) == 0;
 	g_free(name);
 	return same;
+}
+
+// JPEG, PNG and WebP have translators of their own, stricter about damaged files;
+// data they did not recognise is not let in through the lenient loaders.
+bool claimed_by_another_translator(GdkPixbufLoader* loader)
+{
+	return loaded_by(loader, "jpeg") || loaded_by(loader, "png") || loaded_by(loader, "webp");
 }
 
 // Straight colour of a pixel whose colour was multiplied by its alpha; a
