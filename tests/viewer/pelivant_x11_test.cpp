@@ -624,8 +624,9 @@ TEST_F(PelivantTest, PicturesAndClipsShowAsTheyAre)
 	TempDir folder;
 	std::string profile = folder / "adobe.icc";
 	ASSERT_TRUE(write_profile(profile, adobe_rgb_profile()));
-	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgba(255,255,255,0.50196)' -type TrueColorAlpha -define "
-	                        "tiff:alpha=unassociated " + folder / "half.tif"),
+	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgba(255,255,255,0.50196)' -type "
+	                        "TrueColorAlpha -define tiff:alpha=unassociated " +
+	                        folder / "half.tif"),
 	          0);
 	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgb(48,66,204)' -profile " + profile +
 	                        " -sampling-factor 1x1 -quality 100 " + folder / "adobe.jpg"),
