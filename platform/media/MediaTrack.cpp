@@ -22,7 +22,7 @@ using BPrivate::media::VideoDecoder;
 BMediaTrack::BMediaTrack(MediaSource* source, const StreamInfo* stream)
     : fSource(source), fStream(stream), fDemuxer(NULL), fDecoder(NULL), fDecodeStatus(B_OK),
       fColorSpace(B_RGB32),
-      fBytesPerRow(stream->IsVideo() ? uint32(stream->parameters->width) * 4 : 0),
+      fBytesPerRow(stream->IsVideo() ? uint32(stream->UprightWidth()) * 4 : 0),
       fOrientation(B_VIDEO_TOP_LEFT_RIGHT), fCurrentFrame(0), fCurrentTime(0)
 {
 }
@@ -73,8 +73,9 @@ status_t BMediaTrack::DecodedFormat(media_format* inOutFormat, uint32 /*flags*/)
 		return B_MEDIA_BAD_FORMAT;
 
 	const media_raw_video_format& request = inOutFormat->u.raw_video;
-	uint32 width = fStream->parameters->width;
-	uint32 height = fStream->parameters->height;
+	// Frames come upright: a clip shot on its side is as tall as it is shown.
+	uint32 width = fStream->UprightWidth();
+	uint32 height = fStream->UprightHeight();
 
 	color_space colorSpace = request.display.format;
 	if (colorSpace == B_NO_COLOR_SPACE)
@@ -187,13 +188,13 @@ status_t BMediaTrack::ReadFrames(void* buffer, int64* frameCount, media_header* 
 	if (header != NULL) {
 		*header = media_header();
 		header->type = B_MEDIA_RAW_VIDEO;
-		header->size_used = fBytesPerRow * uint32(fStream->parameters->height);
+		header->size_used = fBytesPerRow * uint32(fStream->UprightHeight());
 		header->start_time = start;
 		header->file_pos = frame->pkt_pos;
 		header->orig_size = frame->pkt_size > 0 ? frame->pkt_size : 0;
 		header->u.raw_video.field_gamma = 1.0f;
 		header->u.raw_video.field_sequence = (uint32) fCurrentFrame;
-		header->u.raw_video.line_count = (uint16) fStream->parameters->height;
+		header->u.raw_video.line_count = (uint16) fStream->UprightHeight();
 	}
 	fCurrentFrame++;
 	if (__builtin_add_overflow(start, fDecoder->FrameDuration(), &fCurrentTime))

@@ -2,6 +2,7 @@
 
 #include <math.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -46,12 +47,45 @@ void fit_aspect(AVRational aspect, uint16* width, uint16* height)
 	*height = (uint16) den;
 }
 
+// The EXIF orientation that shows frames as the display matrix of |stream|
+// says. FFmpeg's matrix maps a source pixel (x, y) to (a x + c y, b x + d y)
+// (plus a translation) in the displayed picture, rows going down; a, b, c, d
+// are its entries 0, 1, 3 and 4, in 16.16 fixed point.
+int display_orientation(const AVStream* stream)
+{
+	const int32_t* matrix = NULL;
+	for (int i = 0; i < stream->nb_side_data; i++) {
+		const AVPacketSideData& data = stream->side_data[i];
+		if (data.type == AV_PKT_DATA_DISPLAYMATRIX && data.size >= 9 * sizeof(int32_t))
+			matrix = reinterpret_cast<const int32_t*>(data.data);
+	}
+	if (matrix == NULL)
+		return 1;
+	int64 a = matrix[0], b = matrix[1], c = matrix[3], d = matrix[4];
+	auto sign = [](int64 value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); };
+	if (llabs(a) + llabs(d) >= llabs(b) + llabs(c)) {
+		// No quarter turn: as it is, mirrored, or upside down.
+		int horizontal = sign(a), vertical = sign(d);
+		if (horizontal == 0 || vertical == 0)
+			return 1;
+		if (horizontal > 0)
+			return vertical > 0 ? 1 : 4;
+		return vertical > 0 ? 2 : 3;
+	}
+	int toRow = sign(b), toColumn = sign(c);
+	if (toRow > 0)
+		return toColumn > 0 ? 5 : 6;
+	if (toRow < 0)
+		return toColumn < 0 ? 7 : 8;
+	return 1;
+}
+
 } // namespace
 
 StreamInfo::StreamInfo()
     : index(-1), kind(AVMEDIA_TYPE_UNKNOWN), parameters(NULL),
       attachedPicture(false), timeBase{1, 1000000}, startTime(0), duration(0),
-      frameCount(0), frameRate{0, 1}, sampleAspect{0, 1}
+      frameCount(0), frameRate{0, 1}, sampleAspect{0, 1}, orientation(1)
 {
 }
 
@@ -105,6 +139,8 @@ status_t StreamInfo::Init(const AVFormatContext* context, const AVStream* stream
 		sampleAspect = stream->sample_aspect_ratio;
 	else if (is_valid(parameters->sample_aspect_ratio))
 		sampleAspect = parameters->sample_aspect_ratio;
+	if (kind == AVMEDIA_TYPE_VIDEO)
+		orientation = display_orientation(stream);
 	return B_OK;
 }
 
@@ -171,6 +207,16 @@ bigtime_t StreamInfo::TimeOfFrame(int64 frame) const
 	return frame * kGuessedFrameDuration;
 }
 
+int32 StreamInfo::UprightWidth() const
+{
+	return SwapsAxes() ? parameters->height : parameters->width;
+}
+
+int32 StreamInfo::UprightHeight() const
+{
+	return SwapsAxes() ? parameters->width : parameters->height;
+}
+
 void StreamInfo::GetEncodedFormat(media_format* format) const
 {
 	*format = media_format();
@@ -185,12 +231,16 @@ void StreamInfo::GetEncodedFormat(media_format* format) const
 		if (interlaced)
 			output.field_rate *= 2;
 		output.first_active = 0;
-		output.last_active = parameters->height - 1;
+		// The frames are delivered upright, so their shape is the upright one.
+		output.last_active = UprightHeight() - 1;
 		output.orientation = B_VIDEO_TOP_LEFT_RIGHT;
-		fit_aspect(sampleAspect, &output.pixel_width_aspect, &output.pixel_height_aspect);
+		AVRational aspect = sampleAspect;
+		if (SwapsAxes())
+			aspect = AVRational{sampleAspect.den, sampleAspect.num};
+		fit_aspect(aspect, &output.pixel_width_aspect, &output.pixel_height_aspect);
 		output.display.format = B_NO_COLOR_SPACE;
-		output.display.line_width = parameters->width;
-		output.display.line_count = parameters->height;
+		output.display.line_width = UprightWidth();
+		output.display.line_count = UprightHeight();
 		video.avg_bit_rate = parameters->bit_rate > 0 ? (float) parameters->bit_rate : 0.0f;
 		video.encoding = media_encoded_video_format::B_ANY;
 		video.forward_history = (int16) std::min(parameters->video_delay, 32767);

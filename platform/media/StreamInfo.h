@@ -46,6 +46,11 @@ struct StreamInfo {
 
 	void GetEncodedFormat(media_format* format) const;
 
+	// The size of a frame once turned upright by its orientation.
+	int32 UprightWidth() const;
+	int32 UprightHeight() const;
+	bool SwapsAxes() const { return orientation >= 5; }
+
 	int index; // in the container
 	AVMediaType kind;
 	AVCodecParameters* parameters; // owned copy
@@ -55,7 +60,12 @@ struct StreamInfo {
 	bigtime_t duration;      // microseconds; 0 when unknown
 	int64 frameCount;        // 0 when unknown
 	AVRational frameRate;    // {0, 1} when unknown
-	AVRational sampleAspect; // {0, 1} when unknown
+	AVRational sampleAspect; // {0, 1} when unknown; of the decoded frames
+	// How decoded frames are turned to stand upright, as an EXIF orientation
+	// (1 as decoded, 6 a quarter turn clockwise, 2 mirrored...), from the
+	// stream's display matrix. Rotations that are not quarter turns go to
+	// the nearest one.
+	int orientation;
 };
 
 } // namespace media

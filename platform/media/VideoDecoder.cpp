@@ -16,6 +16,7 @@ extern "C" {
 #include "media/Demuxer.h"
 #include "media/FFmpegStatus.h"
 #include "media/StreamInfo.h"
+#include "translation/OrientedCopy.h"
 
 namespace BPrivate {
 namespace media {
@@ -245,29 +246,56 @@ status_t VideoDecoder::Convert(const AVFrame* frame, uint8* buffer, uint32 bytes
 	status_t status = _PrepareConverter(frame);
 	if (status != B_OK)
 		return status;
+	// The decoded frame's size, which the converter writes.
 	uint32 width = fStream->parameters->width;
 	size_t height = fStream->parameters->height;
 	uint32 direct = DirectBytesPerRow(width);
 	if (direct == 0)
 		return B_MEDIA_BAD_FORMAT;
-	if (bytesPerRow >= direct)
+	int orientation = fStream->orientation;
+	if (orientation == 1 && bytesPerRow >= direct)
 		return _Scale(frame, buffer, (int) bytesPerRow, bottomUp);
 
-	if (fScratch == NULL || fScratchLength != direct * height) {
-		free(fScratch);
-		fScratchLength = direct * height;
-		fScratch = static_cast<uint8*>(malloc(fScratchLength));
-		if (fScratch == NULL) {
-			fScratchLength = 0;
-			return B_NO_MEMORY;
-		}
-	}
+	status = _PrepareScratch(direct, height);
+	if (status != B_OK)
+		return status;
 	status = _Scale(frame, fScratch, (int) direct, false);
 	if (status != B_OK)
 		return status;
-	for (size_t y = 0; y < height; y++) {
-		size_t target = bottomUp ? height - 1 - y : y;
-		memcpy(buffer + target * bytesPerRow, fScratch + y * direct, size_t(width) * 4);
+	if (orientation == 1) {
+		for (size_t y = 0; y < height; y++) {
+			size_t target = bottomUp ? height - 1 - y : y;
+			memcpy(buffer + target * bytesPerRow, fScratch + y * direct, size_t(width) * 4);
+		}
+		return B_OK;
+	}
+	// Bottom-up rows are the upright picture read from its last row.
+	int64 rowStep = bytesPerRow;
+	uint8* origin = buffer;
+	if (bottomUp) {
+		origin = buffer + size_t(fStream->UprightHeight() - 1) * bytesPerRow;
+		rowStep = -rowStep;
+	}
+	OrientedTarget target = {origin, rowStep, int32(width), int32(height), orientation};
+	copy_oriented<4>(target, fScratch, direct, 0, int32(height), [](const uint8* p) {
+		uint32 pixel;
+		memcpy(&pixel, p, sizeof(pixel));
+		return pixel;
+	});
+	return B_OK;
+}
+
+status_t VideoDecoder::_PrepareScratch(uint32 bytesPerRow, size_t rows)
+{
+	size_t length = size_t(bytesPerRow) * rows;
+	if (fScratch != NULL && fScratchLength == length)
+		return B_OK;
+	free(fScratch);
+	fScratchLength = length;
+	fScratch = static_cast<uint8*>(malloc(fScratchLength));
+	if (fScratch == NULL) {
+		fScratchLength = 0;
+		return B_NO_MEMORY;
 	}
 	return B_OK;
 }

@@ -37,16 +37,18 @@ public:
 	// Forgets all frames and packets in flight, after the demuxer moved.
 	void Flush();
 
-	// Writes |frame| as B, G, R, A bytes, the stream's width by height,
-	// rows |bytesPerRow| apart, the first row at the top unless |bottomUp|.
-	// Nothing past |bytesPerRow| x height bytes is written. Rows of at least
-	// DirectBytesPerRow() are converted in place, and may have the bytes past
-	// the picture in each row overwritten; narrower ones go through a buffer
-	// of the decoder's own and are copied.
+	// Writes |frame| upright (turned by the stream's orientation) as B, G,
+	// R, A bytes, the stream's upright width by height, rows |bytesPerRow|
+	// apart, the first row at the top unless |bottomUp|. Nothing past
+	// |bytesPerRow| x height bytes is written. Frames that need no turning
+	// and rows of at least DirectBytesPerRow() are converted in place, and
+	// may have the bytes past the picture in each row overwritten; the rest
+	// go through a buffer of the decoder's own and are copied (turned).
 	status_t Convert(const AVFrame* frame, uint8* buffer, uint32 bytesPerRow, bool bottomUp);
 
 	// The narrowest rows that libswscale writes into without going past
-	// their end; 0 when |width| has no such stride within 32 bits.
+	// their end (rows padded to a multiple of 64 bytes); 0 when |width| has
+	// no such stride within 32 bits.
 	static uint32 DirectBytesPerRow(uint32 width);
 
 	// When the frame NextFrame() returned last starts and how long it lasts,
@@ -62,6 +64,7 @@ private:
 	void _TimeFrame();
 	status_t _PrepareConverter(const AVFrame* frame);
 	status_t _Scale(const AVFrame* frame, uint8* buffer, int bytesPerRow, bool bottomUp);
+	status_t _PrepareScratch(uint32 bytesPerRow, size_t rows);
 
 	// How frames get their times. Containers that store only decode
 	// timestamps (AVI) give frames the time of a later packet once the
@@ -92,7 +95,7 @@ private:
 	int fConverterColorSpace = -1;
 	int fConverterRange = -1;
 	// Frames for callers whose rows are narrower than DirectBytesPerRow(),
-	// made at the first such frame.
+	// and frames to be turned, made at the first such frame.
 	uint8* fScratch = NULL;
 	size_t fScratchLength = 0;
 };

@@ -15,6 +15,7 @@
 
 #include "interface/BitmapPrivate.h"
 #include "translation/ExifOrientation.h"
+#include "translation/IccMarkers.h"
 #include "translation/OrientedCopy.h"
 #include "translation/StreamReader.h"
 
@@ -205,6 +206,7 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 		if (tjDecompress2(turbo.handle, data.bytes.get(), data.length,
 		                  static_cast<uint8*>(bitmap->Bits()), width, bitmap->BytesPerRow(), height,
 		                  TJPF_BGRX, TJFLAG_STOPONWARNING) == 0) {
+			convert_jpeg_to_srgb(data.bytes.get(), data.length, bitmap.get());
 			*outBitmap = bitmap.release();
 			return B_OK;
 		}
@@ -217,6 +219,7 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	status = decode_turned(data, width, height, orientation, bitmap.get());
 	if (status != B_OK)
 		return status;
+	convert_jpeg_to_srgb(data.bytes.get(), data.length, bitmap.get());
 	*outBitmap = bitmap.release();
 	return B_OK;
 }

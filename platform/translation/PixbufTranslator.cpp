@@ -12,8 +12,10 @@
 #include <Bitmap.h>
 
 #include "interface/BitmapPrivate.h"
+#include "translation/ColorProfile.h"
 #include "translation/OrientedCopy.h"
 #include "translation/StreamReader.h"
+#include "translation/TiffAlpha.h"
 
 namespace BPrivate {
 
@@ -63,18 +65,45 @@ struct LoaderHolder {
 	}
 };
 
-// JPEG, PNG and WebP have translators of their own, stricter about damaged files;
-// data they did not recognise is not let in through the lenient loaders.
-bool claimed_by_another_translator(GdkPixbufLoader* loader)
+bool loaded_by(GdkPixbufLoader* loader, const char* formatName)
 {
 	GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
 	if (format == NULL)
 		return false;
 	gchar* name = gdk_pixbuf_format_get_name(format);
-	bool claimed = g_strcmp0(name, "jpeg") == 0 || g_strcmp0(name, "png") == 0 ||
-	               g_strcmp0(name, "webp") == 0;
+	bool same = g_strcmp0(name, formatName) == 0;
 	g_free(name);
-	return claimed;
+	return same;
+}
+
+// JPEG, PNG and WebP have translators of their own, stricter about damaged files;
+// data they did not recognise is not let in through the lenient loaders.
+bool claimed_by_another_translator(GdkPixbufLoader* loader)
+{
+	return loaded_by(loader, "jpeg") || loaded_by(loader, "png") || loaded_by(loader, "webp");
+}
+
+// Straight colour of a pixel whose colour was multiplied by its alpha; a
+// transparent pixel has none left and becomes transparent black.
+uint8 unmultiplied(uint8 colour, uint8 alpha)
+{
+	if (alpha == 0)
+		return 0;
+	return uint8(std::min(255, (colour * 255 + alpha / 2) / alpha));
+}
+
+// The loaders that expose the picture's ICC profile (TIFF, and AVIF/HEIF
+// where theirs does) give it base64-coded as an option.
+void convert_embedded_profile(GdkPixbuf* pixbuf, BBitmap* bitmap)
+{
+	const gchar* option = gdk_pixbuf_get_option(pixbuf, "icc-profile");
+	if (option == NULL)
+		return;
+	gsize length = 0;
+	guchar* profile = g_base64_decode(option, &length);
+	if (profile != NULL)
+		convert_to_srgb(profile, length, bitmap);
+	g_free(profile);
 }
 
 uint32 le32(const uint8* at)
@@ -213,7 +242,16 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 
 	OrientedTarget target = {static_cast<uint8*>(bitmap->Bits()), bitmap->BytesPerRow(), width,
 	                         height, orientation};
-	if (hasAlpha) {
+	// The kit's bitmaps have straight alpha; gdk-pixbuf promises it too, but
+	// its TIFF loader mostly hands colour on multiplied by alpha.
+	bool premultiplied =
+	    hasAlpha && loaded_by(holder.loader, "tiff") && tiff_colour_premultiplied(stream, start);
+	if (premultiplied) {
+		copy_oriented<4>(target, pixels, stride, 0, height, [](const uint8* p) {
+			return uint32(p[3]) << 24 | uint32(unmultiplied(p[0], p[3])) << 16 |
+			       uint32(unmultiplied(p[1], p[3])) << 8 | unmultiplied(p[2], p[3]);
+		});
+	} else if (hasAlpha) {
 		copy_oriented<4>(target, pixels, stride, 0, height, [](const uint8* p) {
 			return uint32(p[3]) << 24 | uint32(p[0]) << 16 | uint32(p[1]) << 8 | p[2];
 		});
@@ -222,6 +260,7 @@ status_t PixbufTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** ou
 			return 0xff000000u | uint32(p[0]) << 16 | uint32(p[1]) << 8 | p[2];
 		});
 	}
+	convert_embedded_profile(pixbuf, bitmap.get());
 	// Loaders such as GIF's always give an alpha channel; a picture whose
 	// every pixel is opaque is still an opaque picture.
 	if (hasAlpha && bitmap_is_opaque(bitmap.get()))

@@ -9,6 +9,7 @@
 #include <Bitmap.h>
 
 #include "interface/BitmapPrivate.h"
+#include "translation/ColorProfile.h"
 #include "translation/StreamReader.h"
 
 namespace BPrivate {
@@ -87,6 +88,13 @@ bool decode(png_structp png, png_infop info, PngContext* context)
 	}
 	// Also checks the chunks after the pixels: a file cut short fails here.
 	png_read_end(png, NULL);
+
+	png_charp name;
+	int compression;
+	png_bytep profile;
+	png_uint_32 profileLength;
+	if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) != 0)
+		convert_to_srgb(profile, profileLength, context->bitmap);
 	return true;
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "translation/JpegTranslator.h"
+#include "translation/JxlTranslator.h"
 #include "translation/PixbufTranslator.h"
 #include "translation/PngTranslator.h"
 #include "translation/TranslatorRosterPrivate.h"
@@ -17,8 +18,9 @@ ImageTranslator* const* builtin_translators(int32* count)
 	static JpegTranslator jpeg;
 	static PngTranslator png;
 	static WebpTranslator webp;
+	static JxlTranslator jxl;
 	static PixbufTranslator pixbuf;
-	static ImageTranslator* const list[] = {&jpeg, &png, &webp, &pixbuf};
+	static ImageTranslator* const list[] = {&jpeg, &png, &webp, &jxl, &pixbuf};
 	*count = sizeof(list) / sizeof(list[0]);
 	return list;
 }

@@ -11,6 +11,7 @@
 #include <Bitmap.h>
 
 #include "interface/BitmapPrivate.h"
+#include "translation/ColorProfile.h"
 #include "translation/StreamReader.h"
 
 namespace BPrivate {
@@ -127,6 +128,14 @@ status_t WebpTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 		return B_NO_MEMORY;
 	if (result != VP8_STATUS_OK)
 		return B_BAD_DATA;
+
+	if ((WebPDemuxGetI(holder.demuxer, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) != 0) {
+		WebPChunkIterator chunk;
+		if (WebPDemuxGetChunk(holder.demuxer, "ICCP", 1, &chunk)) {
+			convert_to_srgb(chunk.chunk.bytes, chunk.chunk.size, bitmap.get());
+			WebPDemuxReleaseChunkIterator(&chunk);
+		}
+	}
 
 	// A canvas larger than its first frame is transparent around it.
 	if (alpha && covers && bitmap_is_opaque(bitmap.get()))

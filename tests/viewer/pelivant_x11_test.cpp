@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "TestProfiles.h"
 #include "platform/storage/TempDir.h"
 #include "platform/x11/XvfbFixture.h"
 
@@ -613,6 +614,75 @@ TEST_F(PelivantTest, ClipsOfAnyWidthPlayAndQuit)
 	}
 	std::error_code ignored;
 	std::filesystem::remove_all(folder, ignored);
+}
+
+// Pictures and clips as they really are: a half-transparent TIFF over the
+// black background, an Adobe RGB JPEG in sRGB, a JPEG XL picture, a clip
+// shot on its side standing upright.
+TEST_F(PelivantTest, PicturesAndClipsShowAsTheyAre)
+{
+	TempDir folder;
+	std::string profile = folder / "adobe.icc";
+	ASSERT_TRUE(write_profile(profile, adobe_rgb_profile()));
+	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgba(255,255,255,0.50196)' -type "
+	                        "TrueColorAlpha -define tiff:alpha=unassociated " +
+	                        folder / "half.tif"),
+	          0);
+	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgb(48,66,204)' -profile " + profile +
+	                        " -sampling-factor 1x1 -quality 100 " + folder / "adobe.jpg"),
+	          0);
+	ASSERT_EQ(Server()->Run("convert -size 320x240 'xc:rgb(200,100,50)' -define "
+	                        "png:exclude-chunk=gAMA,cHRM " + folder / "orange.png" +
+	                        " && cjxl -d 0 " + folder / "orange.png " + folder / "orange.jxl" +
+	                        " >/dev/null 2>&1"),
+	          0);
+	// 320 x 160 with a red square at the top left; a quarter turn clockwise
+	// makes it 160 x 320 with the square at the top right.
+	ASSERT_EQ(Server()->Run("ffmpeg -v error -y -f lavfi -i color=c=blue:s=320x160:d=2:r=10,"
+	                        "drawbox=x=0:y=0:w=40:h=40:color=red:t=fill -c:v libx264 -pix_fmt "
+	                        "yuv420p " + folder / "plain.mp4" + " && ffmpeg -v error -y -i " +
+	                        folder / "plain.mp4" + " -c copy -metadata:s:v:0 rotate=270 " +
+	                        folder / "sideways.mp4"),
+	          0);
+
+	struct Case {
+		const char* name;
+		int width, height;
+		int x, y;        // where the colour is checked
+		uint32_t colour; // 0xRRGGBB there
+		int tolerance;
+	} cases[] = {
+	    {"half.tif", 320, 240, 100, 100, 0x808080, 2},  // not 0x404040
+	    {"adobe.jpg", 320, 240, 100, 100, 0x2040d0, 3}, // not 0x3042cc
+	    {"orange.jxl", 320, 240, 100, 100, 0xc86432, 0},
+	    {"sideways.mp4", 160, 320, 140, 20, 0xff0000, 40},
+	};
+	auto near = [](uint32_t a, uint32_t b, int tolerance) {
+		for (int shift : {0, 8, 16}) {
+			if (abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)) > tolerance)
+				return false;
+		}
+		return true;
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		Launch({folder / c.name});
+		xcb_window_t window = WaitForWindow(std::string(c.name) + "   100%");
+		ASSERT_NE(window, XCB_WINDOW_NONE);
+		ContentRect frame;
+		EXPECT_TRUE(WaitForFrame(window, -1, -1, c.width, c.height, &frame)) << frame;
+		uint32_t seen = 0;
+		EXPECT_TRUE(WaitFor([&] {
+			std::vector<uint32_t> pixel = Pixels(window, c.x, c.y, 1, 1);
+			seen = pixel.size() == 1 ? pixel[0] & 0xffffff : 0;
+			return near(seen, c.colour, c.tolerance);
+		})) << std::hex << seen;
+		if (HasFailure())
+			Server()->Run("import -window root " + binary_dir() + "/as-they-are-failure.png");
+		Focus(window);
+		ASSERT_EQ(Xdotool("key q"), 0);
+		EXPECT_EQ(WaitForExit(), 0);
+	}
 }
 
 TEST_F(PelivantTest, WithoutADisplayItEndsWithAMessage)

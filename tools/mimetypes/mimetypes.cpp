@@ -4,7 +4,7 @@
 //
 // The list is asked of the libraries the translation and media kits decode
 // with, so that a file manager offers Pelivant for exactly what it opens:
-//   - images: JPEG, PNG and WebP, which the kit decodes itself, and every
+//   - images: JPEG, PNG, WebP and JPEG XL, which the kit decodes itself, and every
 //     format of gdk-pixbuf's installed loaders (the kit's fallback);
 //   - video: the video/* types FFmpeg's demuxers declare, and, for the
 //     demuxers that declare none, the usual types of their containers, each
@@ -39,7 +39,7 @@ void add_list(std::set<std::string>& types, const std::string& list, const std::
 
 void add_image_types(std::set<std::string>& types)
 {
-	types.insert({"image/jpeg", "image/png", "image/webp"});
+	types.insert({"image/jpeg", "image/png", "image/webp", "image/jxl"});
 	GSList* formats = gdk_pixbuf_get_formats();
 	for (GSList* item = formats; item != NULL; item = item->next) {
 		GdkPixbufFormat* format = static_cast<GdkPixbufFormat*>(item->data);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "RunProgram.h"
+
 // Path of a clip under samples/.
 std::string sample_path(const char* name);
 
@@ -30,9 +32,6 @@ private:
 
 std::vector<uint8> read_file(const std::string& path);
 
-// Runs |argv| (found on PATH) with its output discarded; its exit status, or
-// -1 when it cannot start or runs past |seconds| (it is then killed).
-int run_program(const std::vector<std::string>& argv, double seconds = 60);
 void write_file(const std::string& path, const uint8* data, size_t size);
 
 // A frame buffer with guard bytes after it that must stay untouched.

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -19,6 +20,26 @@ std::vector<uint8> read_sample(const char* name)
 {
 	std::ifstream in(sample_path(name), std::ios::binary);
 	return std::vector<uint8>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8> read_file(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return std::vector<uint8>(std::istreambuf_iterator<char>(in), {});
+}
+
+ScratchDir::ScratchDir()
+{
+	char pattern[] = "/tmp/pl-translation-XXXXXX";
+	if (mkdtemp(pattern) != NULL)
+		fPath = pattern;
+}
+
+ScratchDir::~ScratchDir()
+{
+	std::error_code ignored;
+	if (!fPath.empty())
+		std::filesystem::remove_all(fPath, ignored);
 }
 
 std::unique_ptr<BBitmap> decode(const std::vector<uint8>& bytes)

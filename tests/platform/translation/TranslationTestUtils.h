@@ -12,6 +12,20 @@ std::string sample_path(const char* name);
 // Its bytes; empty if it cannot be read.
 std::vector<uint8> read_sample(const char* name);
 
+// The bytes of the file at |path|; empty if it cannot be read.
+std::vector<uint8> read_file(const std::string& path);
+
+// A scratch directory, removed with everything in it at destruction.
+class ScratchDir {
+public:
+	ScratchDir();
+	~ScratchDir();
+	std::string Path(const std::string& name) const { return fPath + "/" + name; }
+
+private:
+	std::string fPath;
+};
+
 // Decodes |bytes| through BTranslationUtils::GetBitmap on a BMemoryIO.
 std::unique_ptr<BBitmap> decode(const std::vector<uint8>& bytes);
 

@@ -198,4 +198,26 @@ TEST_F(DecodingBudget, HugeRasterPictureOfALenientLoaderIsRefused)
 	EXPECT_FALSE(outcome.decoded);
 }
 
+// libjxl keeps the frame in float planes: a JPEG XL picture is decoded
+// while that fits the budget, and refused beyond, however small its file.
+TEST_F(DecodingBudget, JpegXlWithinTheBudgetIsDecodedAndBeyondRefused)
+{
+	const struct {
+		const char* size;
+		bool decoded;
+	} cases[] = {{"1700x1700", true}, {"3000x3000", false}};
+	for (const auto& each : cases) {
+		SCOPED_TRACE(each.size);
+		std::string png = Path("flat.png");
+		std::string jxl = Path("flat.jxl");
+		ASSERT_EQ(system(("convert -size " + std::string(each.size) + " xc:orange " + png +
+		                  " && cjxl -d 0 -e 1 " + png + " " + jxl + " >/dev/null 2>&1")
+		                     .c_str()),
+		          0);
+		Outcome outcome = decode_in_child(jxl);
+		Expect(outcome);
+		EXPECT_EQ(outcome.decoded, each.decoded);
+	}
+}
+
 } // namespace
