@@ -26,6 +26,9 @@ constexpr uint32 kChunkLengthLimit = 8000000;
 // Inflated bytes per inflate call at most, so that rows reach the other
 // thread while the ring fills.
 constexpr size_t kInflateStep = 256 * 1024;
+// The ring holds three rows at least; rows so long that three exceed this
+// (millions of pixels wide) are libpng's, which keeps fewer.
+constexpr size_t kMaxRingBytes = size_t(32) << 20;
 
 struct Picture {
 	PngHeader header;
@@ -291,6 +294,8 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	if (inflater.InitCheck() != B_OK)
 		return PngOutcome::kDeclined;
 
+	if (3 * stride > kMaxRingBytes)
+		return PngOutcome::kDeclined;
 	bool threaded = expected >= options.threadBelow;
 	uint32 slots = threaded ? uint32(options.ringBytes / stride) : header.height;
 	if (slots > header.height)
