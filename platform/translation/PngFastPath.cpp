@@ -6,7 +6,6 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include <Bitmap.h>
 
@@ -219,12 +218,11 @@ struct RowsResult {
 };
 
 // The consumer: unfilters each row in its ring slot and writes its pixels to
-// the bitmap.
-void unfilter_rows(PngRowRing* ring, const Picture* picture, uint8* bits, int32 bytesPerRow,
-                   RowsResult* result)
+// the bitmap. |zeros| is a row of zeros, the row above the first.
+void unfilter_rows(PngRowRing* ring, const Picture* picture, const uint8* zeros, uint8* bits,
+                   int32 bytesPerRow, RowsResult* result)
 {
 	const uint32 height = picture->header.height;
-	std::vector<uint8> zeros(picture->rowBytes, 0);
 	uint8 alpha = 0xff;
 	for (uint32 y = 0; y < height;) {
 		uint32 available = ring->WaitForRows(y);
@@ -232,7 +230,7 @@ void unfilter_rows(PngRowRing* ring, const Picture* picture, uint8* bits, int32 
 			return;
 		for (; y < available; y++) {
 			uint8* slot = ring->Row(y);
-			const uint8* above = y > 0 ? ring->Row(y - 1) + 1 : zeros.data();
+			const uint8* above = y > 0 ? ring->Row(y - 1) + 1 : zeros;
 			if (!png_unfilter_row(slot[0], slot + 1, above, picture->rowBytes,
 			                      picture->format.channels)) {
 				result->badFilter = true;
@@ -301,8 +299,9 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	if (slots > header.height)
 		slots = header.height;
 	PngRowRing ring(stride, header.height, slots);
+	std::unique_ptr<uint8[]> zeros(new (std::nothrow) uint8[picture.rowBytes]());
 	// A failed allocation is left to libpng, which may find the memory.
-	if (ring.InitCheck() != B_OK)
+	if (ring.InitCheck() != B_OK || !zeros)
 		return PngOutcome::kDeclined;
 	std::unique_ptr<BBitmap> bitmap(new (std::nothrow) BBitmap(
 	    BRect(0, 0, header.width - 1, header.height - 1), picture.format.alpha ? B_RGBA32 : B_RGB32));
@@ -315,7 +314,8 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	std::thread consumer;
 	if (threaded) {
 		try {
-			consumer = std::thread(unfilter_rows, &ring, &picture, bits, bytesPerRow, &rows);
+			consumer = std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow,
+			                       &rows);
 		} catch (const std::system_error&) {
 			return PngOutcome::kDeclined;
 		}
@@ -328,7 +328,7 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 			ring.Cancel();
 		consumer.join();
 	} else if (outcome == PngOutcome::kDone) {
-		unfilter_rows(&ring, &picture, bits, bytesPerRow, &rows);
+		unfilter_rows(&ring, &picture, zeros.get(), bits, bytesPerRow, &rows);
 	}
 	// libpng meets a bad filter type before anything the inflating side
 	// found later in the stream.
