@@ -173,7 +173,8 @@ void decode_png_fast_path(benchmark::State& state, const std::vector<uint8>& byt
 		BMemoryIO stream(bytes.data(), bytes.size());
 		BBitmap* bitmap = NULL;
 		bool opaque;
-		if (BPrivate::png_fast_decode(&stream, 0, &bitmap, &opaque) != BPrivate::PngOutcome::kDone) {
+		if (BPrivate::png_fast_decode(&stream, 0, &bitmap, &opaque) !=
+		    BPrivate::PngOutcome::kDone) {
 			state.SkipWithError("the fast path did not decode");
 			return;
 		}

@@ -173,7 +173,7 @@ PngOutcome read_chunks_before_image(PngChunkReader& chunks, Picture* picture)
 		uint32 type = chunks.Type();
 		if (type == kPngIDAT)
 			return picture->header.colorType == 3 && !picture->havePalette ? PngOutcome::kDeclined
-			                                                                : PngOutcome::kDone;
+			                                                               : PngOutcome::kDone;
 		if (type == kPngPLTE)
 			outcome = read_palette(chunks, picture);
 		else if (type == kPngtRNS)
@@ -258,8 +258,8 @@ PngOutcome inflate_rows(PngInflater* inflater, PngRowRing* ring, uint64 expected
 		if (out == NULL)
 			return PngOutcome::kDone;
 		size_t produced;
-		PngOutcome outcome = inflater->Inflate(out, room < kInflateStep ? room : kInflateStep,
-		                                       &produced);
+		PngOutcome outcome =
+		    inflater->Inflate(out, room < kInflateStep ? room : kInflateStep, &produced);
 		if (outcome != PngOutcome::kDone)
 			return outcome;
 		// Too little image data.
@@ -303,8 +303,9 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	// A failed allocation is left to libpng, which may find the memory.
 	if (ring.InitCheck() != B_OK || !zeros)
 		return PngOutcome::kDeclined;
-	std::unique_ptr<BBitmap> bitmap(new (std::nothrow) BBitmap(
-	    BRect(0, 0, header.width - 1, header.height - 1), picture.format.alpha ? B_RGBA32 : B_RGB32));
+	std::unique_ptr<BBitmap> bitmap(new (std::nothrow)
+	                                    BBitmap(BRect(0, 0, header.width - 1, header.height - 1),
+	                                            picture.format.alpha ? B_RGBA32 : B_RGB32));
 	if (!bitmap || bitmap->InitCheck() != B_OK)
 		return PngOutcome::kDeclined;
 	uint8* bits = static_cast<uint8*>(bitmap->Bits());
@@ -314,8 +315,8 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	std::thread consumer;
 	if (threaded) {
 		try {
-			consumer = std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow,
-			                       &rows);
+			consumer =
+			    std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow, &rows);
 		} catch (const std::system_error&) {
 			return PngOutcome::kDeclined;
 		}

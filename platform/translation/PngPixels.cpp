@@ -41,7 +41,7 @@ uint32 convert_grey_sse2(const uint8* row, uint8* out, uint32 width)
 // Four RGB or RGBA pixels at a time, reordered by one byte shuffle. The RGB
 // loop reads 16 bytes for 12, so it stops while 16 are left in the row.
 __attribute__((target("ssse3"))) uint32 convert_rgb_ssse3(const uint8* row, uint8* out,
-                                                           uint32 width)
+                                                          uint32 width)
 {
 	const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
 	const __m128i opaque = _mm_set1_epi32(int(0xff000000u));
@@ -55,7 +55,7 @@ __attribute__((target("ssse3"))) uint32 convert_rgb_ssse3(const uint8* row, uint
 }
 
 __attribute__((target("ssse3"))) uint32 convert_rgba_ssse3(const uint8* row, uint8* out,
-                                                            uint32 width, uint8* alpha)
+                                                           uint32 width, uint8* alpha)
 {
 	const __m128i order = _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
 	__m128i all = _mm_set1_epi8(char(0xff));
@@ -63,8 +63,7 @@ __attribute__((target("ssse3"))) uint32 convert_rgba_ssse3(const uint8* row, uin
 	for (; x + 4 <= width; x += 4) {
 		__m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x));
 		all = _mm_and_si128(all, pixels);
-		_mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x),
-		                 _mm_shuffle_epi8(pixels, order));
+		_mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x), _mm_shuffle_epi8(pixels, order));
 	}
 	uint8 lanes[16];
 	_mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), all);

@@ -64,8 +64,7 @@ void unfilter_paeth(uint8* row, const uint8* previous, size_t length, int bpp)
 // The bytes of a pixel are put together in a register rather than through
 // memory: a 4-byte load of bytes just stored one or two at a time would wait
 // for those stores to retire.
-template <int Bpp>
-inline __m128i load_pixel(const uint8* at)
+template <int Bpp> inline __m128i load_pixel(const uint8* at)
 {
 	uint32 value;
 	if constexpr (Bpp == 4) {
@@ -78,8 +77,7 @@ inline __m128i load_pixel(const uint8* at)
 	return _mm_cvtsi32_si128(int(value));
 }
 
-template <int Bpp>
-inline void store_pixel(uint8* at, __m128i pixel)
+template <int Bpp> inline void store_pixel(uint8* at, __m128i pixel)
 {
 	uint32 value = uint32(_mm_cvtsi128_si32(pixel));
 	if constexpr (Bpp == 4) {
@@ -91,8 +89,7 @@ inline void store_pixel(uint8* at, __m128i pixel)
 	}
 }
 
-template <int Bpp>
-void unfilter_sub_sse2(uint8* row, size_t length)
+template <int Bpp> void unfilter_sub_sse2(uint8* row, size_t length)
 {
 	__m128i left = _mm_setzero_si128();
 	for (size_t i = 0; i + Bpp <= length; i += Bpp) {
@@ -101,16 +98,15 @@ void unfilter_sub_sse2(uint8* row, size_t length)
 	}
 }
 
-template <int Bpp>
-void unfilter_average_sse2(uint8* row, const uint8* previous, size_t length)
+template <int Bpp> void unfilter_average_sse2(uint8* row, const uint8* previous, size_t length)
 {
 	const __m128i one = _mm_set1_epi8(1);
 	__m128i left = _mm_setzero_si128();
 	for (size_t i = 0; i + Bpp <= length; i += Bpp) {
 		__m128i above = load_pixel<Bpp>(previous + i);
 		// _mm_avg_epu8 rounds up; PNG's average rounds down.
-		__m128i average = _mm_sub_epi8(_mm_avg_epu8(left, above),
-		                               _mm_and_si128(_mm_xor_si128(left, above), one));
+		__m128i average =
+		    _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
 		left = _mm_add_epi8(load_pixel<Bpp>(row + i), average);
 		store_pixel<Bpp>(row + i, left);
 	}
@@ -126,8 +122,7 @@ inline __m128i select(__m128i mask, __m128i ifSet, __m128i otherwise)
 	return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, otherwise));
 }
 
-template <int Bpp>
-void unfilter_paeth_sse2(uint8* row, const uint8* previous, size_t length)
+template <int Bpp> void unfilter_paeth_sse2(uint8* row, const uint8* previous, size_t length)
 {
 	const __m128i zero = _mm_setzero_si128();
 	__m128i a = zero; // left, 16-bit lanes
@@ -154,7 +149,7 @@ void unfilter_paeth_sse2(uint8* row, const uint8* previous, size_t length)
 // in 16-bit lanes: fewer steps on the chain from one pixel to the next.
 template <int Bpp>
 __attribute__((target("sse4.1"))) void unfilter_paeth_sse41(uint8* row, const uint8* previous,
-                                                             size_t length)
+                                                            size_t length)
 {
 	const __m128i zero = _mm_setzero_si128();
 	const __m128i low = _mm_set1_epi16(0xff);

@@ -180,7 +180,8 @@ std::vector<uint8> png_chunk(const char* type, const std::vector<uint8>& data)
 	memcpy(chunk.data() + 4, type, 4);
 	if (!data.empty())
 		memcpy(chunk.data() + 8, data.data(), data.size());
-	put_be32(chunk.data() + 8 + data.size(), BPrivate::png_crc(0, chunk.data() + 4, data.size() + 4));
+	put_be32(chunk.data() + 8 + data.size(),
+	         BPrivate::png_crc(0, chunk.data() + 4, data.size() + 4));
 	return chunk;
 }
 
@@ -261,7 +262,8 @@ PngComparison compare_png_paths(const std::vector<uint8>& file,
 		int32 width = fast->Bounds().IntegerWidth() + 1;
 		int32 height = fast->Bounds().IntegerHeight() + 1;
 		for (int32 y = 0; y < height && comparison.difference.empty(); y++) {
-			const uint8* a = static_cast<const uint8*>(fast->Bits()) + int64(y) * fast->BytesPerRow();
+			const uint8* a =
+			    static_cast<const uint8*>(fast->Bits()) + int64(y) * fast->BytesPerRow();
 			const uint8* b =
 			    static_cast<const uint8*>(reference->Bits()) + int64(y) * reference->BytesPerRow();
 			for (int32 i = 0; i < width * 4; i++) {

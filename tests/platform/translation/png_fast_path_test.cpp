@@ -96,7 +96,7 @@ TEST(PngFastPath, MatchesLibpngForPalettesWithAndWithoutTransparency)
 	};
 	// Short palettes with indices past their end (black to libpng), short
 	// and full tRNS, and tRNS entries that are all opaque.
-	const Case cases[] = {{256, 256, 0}, {256, 256, 256}, {17, 17, 5},  {17, 40, 17},
+	const Case cases[] = {{256, 256, 0}, {256, 256, 256}, {17, 17, 5},   {17, 40, 17},
 	                      {1, 1, 1},     {2, 200, 0},     {100, 256, 99}};
 	uint32 seed = 7;
 	for (const Case& c : cases) {
@@ -134,8 +134,9 @@ TEST(PngFastPath, OpaqueAlphaPicturesBecomeRgb32AsThroughLibpng)
 		for (int x = 0; x < 5; x++)
 			rows.insert(rows.end(), {uint8(x * 40), uint8(y * 80), 9, 255});
 	}
-	std::vector<uint8> rgba = png_file({png_chunk("IHDR", png_header_data(5, 3, 8, 6)),
-	                                    png_chunk("IDAT", zlib_stored(rows)), png_chunk("IEND", {})});
+	std::vector<uint8> rgba =
+	    png_file({png_chunk("IHDR", png_header_data(5, 3, 8, 6)),
+	              png_chunk("IDAT", zlib_stored(rows)), png_chunk("IEND", {})});
 	expect_fast_and_equal(rgba, "opaque RGBA");
 	bitmap = decode(rgba);
 	ASSERT_NE(bitmap, nullptr);
@@ -260,7 +261,8 @@ TEST(PngFastPath, DamagedChunksAreRefusedOrLeftToLibpng)
 				std::vector<uint8> damaged = file;
 				damaged[chunk.DataOffset() + at] ^= mask;
 				fix_crc(&damaged, chunk);
-				for (const PngFastPathOptions& options : {PngFastPathOptions(), threaded_options()}) {
+				for (const PngFastPathOptions& options :
+				     {PngFastPathOptions(), threaded_options()}) {
 					EXPECT_TRUE(paths_agree(compare_png_paths(damaged, options)))
 					    << "IDAT byte " << chunk.DataOffset() + at << " ^ " << int(mask);
 				}
@@ -277,8 +279,9 @@ TEST(PngFastPath, WrongAmountsOfImageDataAgreeWithLibpng)
 		rows.insert(rows.end(), {0, uint8(y), 2, 3, 4, 5, 6});
 	auto picture = [](uint32 height, const std::vector<uint8>& data,
 	                  std::vector<std::vector<uint8>> extra = {}) {
-		std::vector<std::vector<uint8>> chunks = {png_chunk("IHDR", png_header_data(2, height, 8, 2)),
-		                                          png_chunk("IDAT", zlib_stored(data))};
+		std::vector<std::vector<uint8>> chunks = {
+		    png_chunk("IHDR", png_header_data(2, height, 8, 2)),
+		    png_chunk("IDAT", zlib_stored(data))};
 		chunks.insert(chunks.end(), extra.begin(), extra.end());
 		chunks.push_back(png_chunk("IEND", {}));
 		return png_file(chunks);
@@ -302,9 +305,9 @@ TEST(PngFastPath, WrongAmountsOfImageDataAgreeWithLibpng)
 	// A chunk between the IDATs while rows are still missing.
 	std::vector<uint8> first(stream.begin(), stream.begin() + 10);
 	std::vector<uint8> rest(stream.begin() + 10, stream.end() - 3);
-	comparison = compare_png_paths(png_file({png_chunk("IHDR", png_header_data(2, 3, 8, 2)),
-	                                         png_chunk("IDAT", first), png_chunk("tEXt", {'a', 0}),
-	                                         png_chunk("IDAT", rest), png_chunk("IEND", {})}));
+	comparison = compare_png_paths(
+	    png_file({png_chunk("IHDR", png_header_data(2, 3, 8, 2)), png_chunk("IDAT", first),
+	              png_chunk("tEXt", {'a', 0}), png_chunk("IDAT", rest), png_chunk("IEND", {})}));
 	EXPECT_TRUE(paths_agree(comparison));
 	// A wrong Adler-32.
 	stream = zlib_stored(rows);
@@ -323,14 +326,14 @@ TEST(PngFastPath, StructuralFaultsAgreeWithLibpng)
 	std::vector<uint8> iend = png_chunk("IEND", {});
 	std::vector<uint8> palette = png_chunk("PLTE", {1, 2, 3});
 	const std::vector<std::vector<std::vector<uint8>>> files = {
-	    {header, idat},                                       // no IEND
-	    {idat, header, iend},                                 // IDAT first
-	    {header, iend},                                       // no image data
-	    {header, header, idat, iend},                         // two headers
-	    {header, idat, png_chunk("IEND", {0}), iend},         // IEND with data
-	    {header, png_chunk("ZzZz", {1}), idat, iend},         // unknown critical chunk
-	    {header, png_chunk("a1cD", {}), idat, iend},          // a chunk name with a digit
-	    {header, idat, palette, iend},                        // palette after the image
+	    {header, idat},                                               // no IEND
+	    {idat, header, iend},                                         // IDAT first
+	    {header, iend},                                               // no image data
+	    {header, header, idat, iend},                                 // two headers
+	    {header, idat, png_chunk("IEND", {0}), iend},                 // IEND with data
+	    {header, png_chunk("ZzZz", {1}), idat, iend},                 // unknown critical chunk
+	    {header, png_chunk("a1cD", {}), idat, iend},                  // a chunk name with a digit
+	    {header, idat, palette, iend},                                // palette after the image
 	    {png_chunk("IHDR", png_header_data(3, 1, 8, 3)), idat, iend}, // palette picture, no PLTE
 	    {png_chunk("IHDR", png_header_data(3, 1, 8, 0)), palette, idat, iend}, // grey with PLTE
 	    {png_chunk("IHDR", png_header_data(3, 1, 8, 7)), idat, iend},          // no such type
