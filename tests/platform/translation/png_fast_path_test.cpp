@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <Bitmap.h>
@@ -175,16 +176,33 @@ TEST(PngFastPath, MatchesLibpngHoweverTheImageDataIsSplitAndCompressed)
 
 TEST(PngFastPath, LeavesWhatItDoesNotTakeToLibpng)
 {
+	// Every colour type at every depth PNG gives it but 8, and interlacing.
+	struct Depths {
+		int colorType;
+		std::vector<int> depths;
+	};
+	const Depths others[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 16}},
+	                         {PNG_COLOR_TYPE_PALETTE, {1, 2, 4}},
+	                         {PNG_COLOR_TYPE_RGB, {16}},
+	                         {PNG_COLOR_TYPE_GRAY_ALPHA, {16}},
+	                         {PNG_COLOR_TYPE_RGB_ALPHA, {16}}};
 	std::vector<PngSpec> specs;
-	for (int depth : {1, 2, 4, 16}) {
-		PngSpec spec;
-		spec.colorType = depth == 16 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_GRAY;
-		spec.depth = depth;
-		specs.push_back(spec);
+	for (const Depths& entry : others) {
+		for (int depth : entry.depths) {
+			PngSpec spec;
+			spec.colorType = entry.colorType;
+			spec.depth = depth;
+			spec.width = 13;
+			spec.paletteSize = spec.indexRange = 1 << std::min(depth, 8);
+			specs.push_back(spec);
+		}
 	}
-	PngSpec interlaced;
-	interlaced.interlaced = true;
-	specs.push_back(interlaced);
+	for (int colorType : kColorTypes) {
+		PngSpec interlaced;
+		interlaced.colorType = colorType;
+		interlaced.interlaced = true;
+		specs.push_back(interlaced);
+	}
 	for (const PngSpec& spec : specs) {
 		std::vector<uint8> file = write_png(spec);
 		PngComparison comparison = compare_png_paths(file);
