@@ -9,14 +9,24 @@ namespace BPrivate {
 namespace {
 
 // Input is read from the stream in pieces of this size: large enough that a
-// read costs little beside the inflating, small enough to stay in cache.
+// read costs little beside the inflating, small enough to stay in cache. A
+// small picture's stream is about as long as its rows, and its buffer no
+// longer (it costs an mmap at this size).
 constexpr uint32 kInputSize = 128 * 1024;
+constexpr uint32 kSmallestInputSize = 4096;
+
+uint32 input_size(uint64 expected)
+{
+	if (expected >= kInputSize)
+		return kInputSize;
+	return expected > kSmallestInputSize ? uint32(expected) : kSmallestInputSize;
+}
 
 } // namespace
 
 PngInflater::PngInflater(PngChunkReader* chunks, uint64 expected)
     : fChunks(chunks), fExpected(expected), fState(new (std::nothrow) inflate_state),
-      fInput(new (std::nothrow) uint8[kInputSize])
+      fInputSize(input_size(expected)), fInput(new (std::nothrow) uint8[fInputSize])
 {
 	if (fState)
 		isal_inflate_init(fState.get());
@@ -53,7 +63,7 @@ PngOutcome PngInflater::_Refill()
 		if (fChunks->Type() != kPngIDAT)
 			return PngOutcome::kDeclined;
 	}
-	uint32 size = fChunks->Remaining() < kInputSize ? fChunks->Remaining() : kInputSize;
+	uint32 size = fChunks->Remaining() < fInputSize ? fChunks->Remaining() : fInputSize;
 	PngOutcome outcome = fChunks->Read(fInput.get(), size);
 	if (outcome != PngOutcome::kDone)
 		return outcome;

@@ -38,6 +38,7 @@ private:
 	PngChunkReader* fChunks;
 	const uint64 fExpected;
 	std::unique_ptr<inflate_state> fState;
+	const uint32 fInputSize;
 	std::unique_ptr<uint8[]> fInput;
 	bool fStarted = false;
 };
