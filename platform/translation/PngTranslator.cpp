@@ -10,6 +10,7 @@
 
 #include "interface/BitmapPrivate.h"
 #include "translation/ColorProfile.h"
+#include "translation/PngFastPath.h"
 #include "translation/StreamReader.h"
 
 namespace BPrivate {
@@ -120,7 +121,7 @@ bool PngTranslator::Recognizes(const uint8* head, size_t length) const
 	return length >= sizeof(kSignature) && memcmp(head, kSignature, sizeof(kSignature)) == 0;
 }
 
-status_t PngTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBitmap) const
+status_t png_decode_with_libpng(BPositionIO* stream, off_t start, BBitmap** outBitmap)
 {
 	png_structp png =
 	    png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, error_handler, warning_handler);
@@ -144,6 +145,24 @@ status_t PngTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 		BitmapAccess::SetAlphaUsed(context.bitmap, false);
 	*outBitmap = context.bitmap;
 	return B_OK;
+}
+
+status_t PngTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBitmap) const
+{
+	BBitmap* bitmap = NULL;
+	bool opaque = false;
+	switch (png_fast_decode(stream, start, &bitmap, &opaque)) {
+		case PngOutcome::kDone:
+			if (bitmap->ColorSpace() == B_RGBA32 && opaque)
+				BitmapAccess::SetAlphaUsed(bitmap, false);
+			*outBitmap = bitmap;
+			return B_OK;
+		case PngOutcome::kRejected:
+			return B_BAD_DATA;
+		case PngOutcome::kDeclined:
+			break;
+	}
+	return png_decode_with_libpng(stream, start, outBitmap);
 }
 
 } // namespace BPrivate
