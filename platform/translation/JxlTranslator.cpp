@@ -23,10 +23,15 @@ namespace {
 // (measured with libjxl 0.7: the growth of the peak resident size while
 // decoding 1 and 4 MP pictures, lossy and lossless): about 14 to 18 bytes
 // for an opaque picture, whose frame it keeps in float planes, and 56 to 61
-// with alpha, which goes through the modular decoder's own planes. So the
-// budget admits opaque pictures of some 3.7 MP and transparent ones of 1.1.
+// with alpha, which goes through the modular decoder's own planes.
 constexpr int64 kWorkingBytesPerPixel = 18;
 constexpr int64 kWorkingBytesPerAlphaPixel = 61;
+
+// Within the other decoders' budget that would be 3.7 MP, less than any
+// camera's photo, so libjxl gets a budget of its own: opaque pictures up to
+// some 59 MP, transparent ones up to some 17 MP. The memory is held only
+// while decoding, and the claim is checked before anything is allocated.
+constexpr int64 kJxlWorkingBudgetBytes = int64(1) << 30;
 
 struct Decoder {
 	JxlDecoder* decoder = JxlDecoderCreate(NULL);
@@ -181,7 +186,7 @@ status_t JxlTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBi
 				bool alpha = info.alpha_bits > 0;
 				int64 working = int64(info.xsize) * info.ysize *
 				                (alpha ? kWorkingBytesPerAlphaPixel : kWorkingBytesPerPixel);
-				if (working > kDecodeBudgetBytes)
+				if (working > kJxlWorkingBudgetBytes)
 					return B_NO_MEMORY;
 				bitmap.reset(new (std::nothrow)
 				                 BBitmap(BRect(0, 0, float(info.xsize) - 1, float(info.ysize) - 1),

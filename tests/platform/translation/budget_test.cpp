@@ -198,25 +198,38 @@ TEST_F(DecodingBudget, HugeRasterPictureOfALenientLoaderIsRefused)
 	EXPECT_FALSE(outcome.decoded);
 }
 
-// libjxl keeps the frame in float planes: a JPEG XL picture is decoded
-// while that fits the budget, and refused beyond, however small its file.
-TEST_F(DecodingBudget, JpegXlWithinTheBudgetIsDecodedAndBeyondRefused)
+// libjxl keeps the frame in float planes, 18 bytes a pixel, and 61 with
+// alpha: JPEG XL has a budget of its own, 1 GiB, within which a picture is
+// decoded, and beyond which it is refused however small its file.
+TEST_F(DecodingBudget, JpegXlWithinItsBudgetIsDecodedAndBeyondRefused)
 {
+	const int64 kJxlBudget = int64(1) << 30;
 	const struct {
 		const char* size;
+		const char* color;
 		bool decoded;
-	} cases[] = {{"1700x1700", true}, {"3000x3000", false}};
+	} cases[] = {
+	    {"1700x1700", "orange", true},
+	    // 9 MP: a photo, beyond what the other decoders may hold.
+	    {"3000x3000", "orange", true},
+	    // 20 MP with alpha: 1.2 GiB.
+	    {"4500x4500", "rgba(255,128,0,0.5)", false},
+	};
 	for (const auto& each : cases) {
 		SCOPED_TRACE(each.size);
 		std::string png = Path("flat.png");
 		std::string jxl = Path("flat.jxl");
-		ASSERT_EQ(system(("convert -size " + std::string(each.size) + " xc:orange " + png +
-		                  " && cjxl -d 0 -e 1 " + png + " " + jxl + " >/dev/null 2>&1")
+		ASSERT_EQ(system(("convert -size " + std::string(each.size) + " 'xc:" + each.color +
+		                  "' " + png + " && cjxl -d 0 -e 1 " + png + " " + jxl +
+		                  " >/dev/null 2>&1")
 		                     .c_str()),
 		          0);
 		Outcome outcome = decode_in_child(jxl);
-		Expect(outcome);
+		ASSERT_TRUE(outcome.ended);
 		EXPECT_EQ(outcome.decoded, each.decoded);
+		if (kMeasured) {
+			EXPECT_LE(outcome.growth, outcome.bitmapBytes + kJxlBudget);
+		}
 	}
 }
 
