@@ -6,6 +6,7 @@
 #include <Font.h>
 #include <MenuItem.h>
 #include <Message.h>
+#include <NodeMonitor.h>
 #include <PopUpMenu.h>
 #include <Shelf.h>
 #include <Roster.h>
@@ -32,7 +33,8 @@ static const float kIconSize = 32;
 
 DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder)
     : BView(frame, "Desktop", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_DRAW_ON_CHILDREN),
-      fShelf(NULL), fFolder(folder), fSelection(-1)
+      fShelf(NULL), fFolder(folder), fSelection(-1), fWatching(false),
+      fFolderNode(0), fRescanPosted(false)
 {
 	SetViewColor(kBackground);
 	Rescan();
@@ -72,10 +74,43 @@ BPopUpMenu* DesktopView::MakeContextMenu()
 	return menu;
 }
 
+void DesktopView::AttachedToWindow()
+{
+	BView::AttachedToWindow();
+	_WatchFolder();
+	// What came while nobody listened.
+	Rescan();
+}
+
+void DesktopView::DetachedFromWindow()
+{
+	if (fWatching)
+		stop_watching(this);
+	fWatching = false;
+	BView::DetachedFromWindow();
+}
+
+void DesktopView::_WatchFolder()
+{
+	if (fWatching || fFolder.empty() || Looper() == NULL)
+		return;
+	BEntry entry(fFolder.c_str());
+	node_ref node;
+	if (entry.GetNodeRef(&node) != B_OK)
+		return; // none yet: watched once "Open Desktop Folder" makes it
+	fWatching = watch_node(&node, B_WATCH_DIRECTORY | B_WATCH_NAME, this) == B_OK;
+	fFolderNode = node.node;
+}
+
 void DesktopView::Rescan()
 {
+	std::string selected = fSelection >= 0 ? fNames[fSelection] : std::string();
 	fNames = desktop_entries(fFolder);
 	fSelection = -1;
+	for (int32 i = 0; i < CountIcons() && !selected.empty(); i++) {
+		if (fNames[i] == selected)
+			fSelection = i;
+	}
 	Invalidate();
 }
 
@@ -243,8 +278,27 @@ void DesktopView::MessageReceived(BMessage* message)
 			if (!fFolder.empty()) {
 				// Made when missing, as file managers do for their desktop.
 				mkdir(fFolder.c_str(), 0755);
+				_WatchFolder();
 				_XdgOpen(fFolder);
 			}
+			break;
+		case B_NODE_MONITOR:
+			// The folder itself gone or moved away: the path shows what is
+			// there now (nothing), and a folder made there later is watched
+			// afresh.
+			if (message->GetInt64("node", -1) == (int64) fFolderNode &&
+			    message->GetInt32("opcode", 0) != B_ENTRY_CREATED) {
+				stop_watching(this);
+				fWatching = false;
+			}
+			if (!fRescanPosted && Looper() != NULL) {
+				fRescanPosted = true;
+				Looper()->PostMessage(kMsgRescan, this);
+			}
+			break;
+		case kMsgRescan:
+			fRescanPosted = false;
+			Rescan();
 			break;
 		case kMsgShowReplicants:
 			if (BDragger::AreDraggersDrawn())

@@ -24,6 +24,8 @@ public:
 	DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder = "");
 	~DesktopView() override;
 
+	void AttachedToWindow() override;
+	void DetachedFromWindow() override;
 	void Draw(BRect updateRect) override;
 	void DrawAfterChildren(BRect updateRect) override;
 	void MessageReceived(BMessage* message) override;
@@ -34,7 +36,7 @@ public:
 	const std::string& IconName(int32 index) const { return fNames[index]; }
 	BRect IconCell(int32 index) const;
 	int32 Selection() const { return fSelection; }
-	// Reads the folder again.
+	// Reads the folder again; the selected file stays selected.
 	void Rescan();
 
 	BShelf* Shelf() const { return fShelf; }
@@ -45,6 +47,8 @@ public:
 	static const rgb_color kBackground;
 
 private:
+	// Hears the folder's entries come, go and change name.
+	void _WatchFolder();
 	int32 _IconAt(BPoint where) const;
 	void _Select(int32 index);
 	void _Open(int32 index);
@@ -56,13 +60,18 @@ private:
 	std::string fFolder;
 	std::vector<std::string> fNames;
 	int32 fSelection;
+	bool fWatching;      // the folder is watched
+	ino_t fFolderNode;   // its node, while watched
+	bool fRescanPosted;  // a rescan is queued for the node monitor's news
 	std::vector<pid_t> fOpeners; // xdg-open children not yet reaped
 };
 
 // Codes of the context menu's items.
 enum {
 	kMsgShowReplicants = 'dSRp',
-	kMsgOpenFolder = 'dOFo'
+	kMsgOpenFolder = 'dOFo',
+	// Posted to itself: the folder changed, read it once for a burst of news.
+	kMsgRescan = 'dRsc'
 };
 
 #endif

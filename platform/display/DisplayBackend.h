@@ -188,6 +188,13 @@ public:
 	{
 		return B_UNSUPPORTED;
 	}
+
+	// The user's "show replicants" switch as the display keeps it for every
+	// program on it. False when it keeps none (the offscreen display): the
+	// switch is then the process's own. A change made by any program reaches
+	// the others through draggers_drawn_changed().
+	virtual bool GetDraggersDrawn(bool* /*drawn*/) { return false; }
+	virtual void SetDraggersDrawn(bool /*drawn*/) {}
 };
 
 // The process's display, opened on first use. NULL when the backend chosen
@@ -201,6 +208,13 @@ DisplayBackend* display_backend();
 typedef void (*display_lost_hook)();
 void set_display_lost_hook(display_lost_hook hook);
 void display_lost();
+
+// A program on the display switched the replicants' handles on or off: the
+// backend calls draggers_drawn_changed() from its event thread, which passes
+// it to the hook the interface kit set. It must not block.
+typedef void (*draggers_drawn_hook)(bool drawn);
+void set_draggers_drawn_hook(draggers_drawn_hook hook);
+void draggers_drawn_changed(bool drawn);
 
 // The X11 backend's factory, present when x11/ is built into the library.
 DisplayBackend* create_x11_display_backend(status_t* status) __attribute__((weak));

@@ -9,6 +9,7 @@
 #include "display/x11/X11EventThread.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Pointer.h"
+#include "display/x11/X11ReplicantSwitch.h"
 #include "display/x11/X11Screen.h"
 #include "display/x11/X11Window.h"
 #include "display/x11/X11Workspaces.h"
@@ -160,6 +161,16 @@ void X11Backend::ObscureCursor()
 status_t X11Backend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)
 {
 	return fDragSource->Start(static_cast<X11Window*>(source), drag);
+}
+
+bool X11Backend::GetDraggersDrawn(bool* drawn)
+{
+	return read_draggers_drawn(fConnection, drawn);
+}
+
+void X11Backend::SetDraggersDrawn(bool drawn)
+{
+	write_draggers_drawn(fConnection, drawn);
 }
 
 DisplayBackend* create_x11_display_backend(status_t* status)

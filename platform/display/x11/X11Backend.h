@@ -44,6 +44,8 @@ public:
 	void UngrabPointer() override;
 	void ObscureCursor() override;
 	status_t StartDrag(DisplaySurface* source, const DisplayDragStart& drag) override;
+	bool GetDraggersDrawn(bool* drawn) override;
+	void SetDraggersDrawn(bool drawn) override;
 
 	X11Connection& Connection() { return fConnection; }
 	// The X window of a surface of this backend (tests look at it).

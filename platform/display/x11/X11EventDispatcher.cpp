@@ -11,6 +11,7 @@
 #include "display/x11/X11DropTarget.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Pointer.h"
+#include "display/x11/X11ReplicantSwitch.h"
 #include "display/x11/X11Window.h"
 #include "display/x11/X11WindowRegistry.h"
 #include "display/x11/X11Workspaces.h"
@@ -280,6 +281,12 @@ void X11EventDispatcher::_ClientMessage(const xcb_client_message_event_t* event)
 
 void X11EventDispatcher::_RootProperty(const xcb_property_notify_event_t* event)
 {
+	bool drawn;
+	if (event->atom == fConnection.Atoms().showReplicants) {
+		if (event->state == XCB_PROPERTY_NEW_VALUE && read_draggers_drawn(fConnection, &drawn))
+			draggers_drawn_changed(drawn);
+		return;
+	}
 	int32 previous, current;
 	if (!fWorkspaces.HandleRootProperty(event->atom, &previous, &current))
 		return;
