@@ -21,6 +21,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MessagePrivate.h"
 #include "desktop/DesktopFolder.h"
@@ -363,4 +364,44 @@ TEST(DesktopFolderPath, ComesFromTheUserDirsElseTheHome)
 	if (oldConfig != NULL)
 		setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
 	EXPECT_EQ(system(("rm -rf '" + home + "'").c_str()), 0);
+}
+
+TEST_F(DesktopTest, IconsFollowTheFolderAsFilesComeGoAndChangeName)
+{
+	std::string folder = dir + "/Desktop";
+	ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+	std::ofstream((folder + "/b.txt").c_str()) << "b";
+	Open(folder);
+	auto names = [&] {
+		std::vector<std::string> shown;
+		desktop->Lock();
+		for (int32 i = 0; i < desktop->View()->CountIcons(); i++)
+			shown.push_back(desktop->View()->IconName(i));
+		desktop->Unlock();
+		return shown;
+	};
+	ASSERT_EQ(names(), std::vector<std::string>({"b.txt"}));
+	// Selected, it stays selected while others come and go.
+	desktop->Lock();
+	BRect cell = desktop->View()->IconCell(0);
+	desktop->Unlock();
+	control()->Click(BPoint((cell.left + cell.right) / 2, cell.top + 16));
+	ASSERT_TRUE(sync_window(desktop));
+
+	std::ofstream((folder + "/a.png").c_str()) << "a";
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"a.png", "b.txt"}); }));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), 1);
+	desktop->Unlock();
+	ASSERT_EQ(rename((folder + "/a.png").c_str(), (folder + "/c.png").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"b.txt", "c.png"}); }));
+	ASSERT_EQ(unlink((folder + "/b.txt").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"c.png"}); }));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), -1) << "the selected file went";
+	desktop->Unlock();
+
+	// The folder gone: nothing is left to show.
+	ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names().empty(); }));
 }
