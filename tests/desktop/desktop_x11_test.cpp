@@ -8,10 +8,13 @@
 #include <View.h>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -88,6 +91,69 @@ protected:
 			*seen = pixels.empty() ? 0xFFFFFFFF : pixels[0] & 0xFFFFFF;
 			return *seen == color;
 		});
+	}
+
+	// pelivant showing samples/a.png, its window once the picture is drawn
+	// (XCB_WINDOW_NONE if it never was), its content origin and the pixel at
+	// the picture's centre.
+	xcb_window_t OpenViewer(pid_t* program, int* x, int* y, uint32_t* centre)
+	{
+		const char* source = getenv("PL_SOURCE_DIR");
+		std::string viewer = binary_dir() + "/bin/pelivant";
+		std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
+		char* argv[] = {viewer.data(), picture.data(), NULL};
+		setenv("PL_DISPLAY_BACKEND", "x11", 1);
+		int result = posix_spawn(program, viewer.c_str(), NULL, NULL, argv, environ);
+		unsetenv("PL_DISPLAY_BACKEND");
+		if (result != 0)
+			return XCB_WINDOW_NONE;
+		xcb_window_t window = XCB_WINDOW_NONE;
+		WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
+		int width = 0, height = 0;
+		std::vector<uint32_t> shown;
+		if (window == XCB_WINDOW_NONE || !WaitFor([&] {
+			    return ContentFrame(window, x, y, &width, &height) && width == 320 &&
+			           height == 240;
+		    }) || !WaitFor([&] {
+			    shown = Pixels(window, 160, 120, 1, 1);
+			    return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
+		    }))
+			return XCB_WINDOW_NONE;
+		*centre = shown[0] & 0xFFFFFF;
+		return window;
+	}
+
+	// Drags the viewer's picture by its handle (3 pixels into it, at the
+	// view's top left) and lets go at (dropX, dropY): held 8 pixels into the
+	// view, it belongs at (dropX - 8, dropY - 8).
+	bool DragOut(int x, int y, int dropX, int dropY)
+	{
+		std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
+		                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
+		                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
+		for (int step = 1; step <= 20; step++) {
+			drag += " mousemove " + std::to_string(x + 8 + (dropX - x - 8) * step / 20) + " " +
+			        std::to_string(y + 8 + (dropY - y - 8) * step / 20) + " sleep 0.03";
+		}
+		drag += " sleep 0.2 mouseup 1";
+		return Server()->Run(drag) == 0;
+	}
+
+	static void Quit(pid_t* program)
+	{
+		if (*program <= 0)
+			return;
+		kill(*program, SIGKILL);
+		waitpid(*program, NULL, 0);
+		*program = -1;
+	}
+
+	// The replicants of earlier tests are not this one's.
+	static void ForgetShelf()
+	{
+		const char* data = getenv("XDG_DATA_HOME");
+		if (data != NULL)
+			unlink((std::string(data) + "/pl-platform/desktop/shelf").c_str());
 	}
 
 	pid_t fProgram = -1;
@@ -180,40 +246,12 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 	xcb_window_t desktop = WaitForDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 
-	const char* source = getenv("PL_SOURCE_DIR");
-	std::string viewer = binary_dir() + "/bin/pelivant";
-	std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
-	char* argv[] = {viewer.data(), picture.data(), NULL};
 	pid_t program = -1;
-	setenv("PL_DISPLAY_BACKEND", "x11", 1);
-	ASSERT_EQ(posix_spawn(&program, viewer.c_str(), NULL, NULL, argv, environ), 0);
-	unsetenv("PL_DISPLAY_BACKEND");
-	xcb_window_t window = XCB_WINDOW_NONE;
-	WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	xcb_window_t window = OpenViewer(&program, &x, &y, &centre);
 	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "no viewer window";
-	int x = 0, y = 0, width = 0, height = 0;
-	ASSERT_TRUE(WaitFor([&] {
-		return ContentFrame(window, &x, &y, &width, &height) && width == 320 && height == 240;
-	}));
-	std::vector<uint32_t> shown;
-	ASSERT_TRUE(WaitFor([&] {
-		shown = Pixels(window, 160, 120, 1, 1);
-		return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
-	}));
-	uint32_t centre = shown[0] & 0xFFFFFF;
-
-	// Pressed 3 pixels into the handle at the view's top left; the drag
-	// starts once the pointer has moved 5 pixels, held 8 pixels into the
-	// view; released at 700,400, the view belongs at 692,392.
-	std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
-	                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
-	                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
-	for (int step = 1; step <= 20; step++) {
-		drag += " mousemove " + std::to_string(x + 8 + (700 - x - 8) * step / 20) + " " +
-		        std::to_string(y + 8 + (400 - y - 8) * step / 20) + " sleep 0.03";
-	}
-	drag += " sleep 0.2 mouseup 1";
-	ASSERT_EQ(Server()->Run(drag), 0);
+	ASSERT_TRUE(DragOut(x, y, 700, 400));
 
 	uint32_t seen = 0;
 	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
@@ -225,11 +263,152 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 	          0);
 	int status = -1;
 	EXPECT_TRUE(WaitFor([&] { return waitpid(program, &status, WNOHANG) == program; }));
-	if (status == -1) {
-		kill(program, SIGKILL);
-		waitpid(program, NULL, 0);
-	}
+	if (status == -1)
+		Quit(&program);
 	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
 	if (HasFailure())
 		Server()->Run("import -window root " + binary_dir() + "/desktop-drag-failure.png");
+}
+
+// A replicant zoomed on the desktop is saved soon after, without anything
+// else happening: killed 3 seconds later, the desktop brings it back zoomed.
+TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
+{
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	ASSERT_NE(OpenViewer(&program, &x, &y, &centre), (xcb_window_t) XCB_WINDOW_NONE);
+	ASSERT_TRUE(DragOut(x, y, 900, 500));
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 892 + 160, 492 + 120, centre, &seen)) << std::hex << seen;
+	Quit(&program);
+
+	// A replicant comes to the desktop locked, as wallpaper: "Lock", the
+	// first item of its handle's menu, frees it. Clicked, it has the keys:
+	// three zooms in double it.
+	std::vector<uint32_t> before = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+	ASSERT_EQ(Server()->Run("xdotool mousemove 895 495 click 3 sleep 0.5 mousemove 925 503 "
+	                        "sleep 0.2 click 1 sleep 0.3"),
+	          0);
+	ASSERT_EQ(Server()->Run("xdotool mousemove 1052 612 click 1 sleep 0.3 key plus key plus key "
+	                        "plus"),
+	          0);
+	std::vector<uint32_t> zoomed;
+	ASSERT_TRUE(WaitFor([&] {
+		zoomed = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		return !zoomed.empty() && zoomed != before;
+	})) << "the replicant did not zoom";
+	// Settled: the same twice in a row.
+	ASSERT_TRUE(WaitFor([&] {
+		std::vector<uint32_t> again = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		bool same = again == zoomed;
+		zoomed = again;
+		return same;
+	}));
+
+	sleep(3);
+	Kill();
+	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
+	Launch();
+	desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window after the restart";
+	std::vector<uint32_t> after;
+	EXPECT_TRUE(WaitFor([&] {
+		after = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		return after == zoomed;
+	})) << "the zoom was not kept";
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-zoom-failure.png");
+	ForgetShelf();
+}
+
+// "Show Replicants" in the desktop's menu is the user's switch for every
+// program on the display: the viewer's handle, in another process, goes and
+// comes back, and a viewer started meanwhile starts without it.
+TEST_F(DesktopX11Test, ShowReplicantsSwitchesTheHandlesOfEveryProgram)
+{
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	xcb_window_t window = OpenViewer(&program, &x, &y, &centre);
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "no viewer window";
+	std::vector<uint32_t> handle = Pixels(window, 0, 0, 8, 8);
+	ASSERT_FALSE(handle.empty());
+
+	// The menu opens at the pointer; its first item is the switch.
+	auto choose = [&] {
+		return Server()->Run("xdotool mousemove 1000 500 click 3 sleep 0.5 mousemove 1030 508 "
+		                     "sleep 0.2 click 1") == 0;
+	};
+	ASSERT_TRUE(choose());
+	std::vector<uint32_t> bare;
+	EXPECT_TRUE(WaitFor([&] {
+		bare = Pixels(window, 0, 0, 8, 8);
+		return !bare.empty() && bare != handle;
+	})) << "the viewer's handle is still shown";
+
+	// A viewer started now asks the display, not its own default.
+	pid_t second = -1;
+	Quit(&program);
+	ASSERT_TRUE(WaitFor([&] { return FindClient("a.png   100%") == XCB_WINDOW_NONE; }));
+	window = OpenViewer(&second, &x, &y, &centre);
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE);
+	EXPECT_TRUE(WaitFor([&] { return Pixels(window, 0, 0, 8, 8) == bare; }))
+	    << "a new viewer shows the handle";
+
+	ASSERT_TRUE(choose());
+	EXPECT_TRUE(WaitFor([&] { return Pixels(window, 0, 0, 8, 8) == handle; }))
+	    << "the handle did not come back";
+	Quit(&second);
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-switch-failure.png");
+}
+
+// The desktop folder is watched: a file put there shows as an icon.
+TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
+{
+	const char* config = getenv("XDG_CONFIG_HOME");
+	ASSERT_NE(config, nullptr);
+	char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	mkdir(config, 0700);
+	{
+		FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
+		ASSERT_NE(dirs, nullptr);
+		fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
+		fclose(dirs);
+	}
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
+	// The first cell, at the top left: bare until a file comes.
+	auto cellDrawn = [&] {
+		std::vector<uint32_t> cell = Pixels(desktop, 8, 8, 96, 72);
+		return std::any_of(cell.begin(), cell.end(),
+		                   [](uint32_t pixel) { return (pixel & 0xFFFFFF) != 0x336698; });
+	};
+	EXPECT_FALSE(cellDrawn());
+	std::string file = std::string(folder) + "/notes.txt";
+	FILE* out = fopen(file.c_str(), "w");
+	ASSERT_NE(out, nullptr);
+	fputs("notes\n", out);
+	fclose(out);
+	EXPECT_TRUE(WaitFor(cellDrawn)) << "no icon for the new file";
+	unlink(file.c_str());
+	EXPECT_TRUE(WaitFor([&] { return !cellDrawn(); })) << "the icon of a removed file stays";
+	unlink((std::string(config) + "/user-dirs.dirs").c_str());
+	rmdir(folder);
 }
