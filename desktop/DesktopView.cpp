@@ -4,8 +4,11 @@
 #include <Dragger.h>
 #include <Entry.h>
 #include <Font.h>
+#include <Bitmap.h>
 #include <MenuItem.h>
 #include <Message.h>
+#include <Node.h>
+#include <NodeInfo.h>
 #include <NodeMonitor.h>
 #include <PopUpMenu.h>
 #include <Shelf.h>
@@ -18,6 +21,7 @@
 #include <sys/wait.h>
 
 #include "desktop/DesktopFolder.h"
+#include "desktop/IconTheme.h"
 
 extern char** environ;
 
@@ -31,9 +35,11 @@ static const float kCellHeight = 72;
 static const float kMargin = 8;
 static const float kIconSize = 32;
 
-DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder)
+DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder,
+                         IconTheme* theme)
     : BView(frame, "Desktop", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_DRAW_ON_CHILDREN),
-      fShelf(NULL), fFolder(folder), fSelection(-1), fWatching(false),
+      fShelf(NULL), fFolder(folder), fTheme(theme != NULL ? theme : new IconTheme(kIconSize)),
+      fSelection(-1), fWatching(false),
       fFolderNode(0), fRescanPosted(false)
 {
 	SetViewColor(kBackground);
@@ -49,6 +55,7 @@ DesktopView::~DesktopView()
 {
 	// The shelf saves what is shelved now, while the replicants still live.
 	delete fShelf;
+	delete fTheme;
 }
 
 BPopUpMenu* DesktopView::MakeContextMenu()
@@ -106,6 +113,9 @@ void DesktopView::Rescan()
 {
 	std::string selected = fSelection >= 0 ? fNames[fSelection] : std::string();
 	fNames = desktop_entries(fFolder);
+	fIcons.clear();
+	for (const std::string& name : fNames)
+		fIcons.push_back(fTheme->IconFor(_TypeOf(name)));
 	fSelection = -1;
 	for (int32 i = 0; i < CountIcons() && !selected.empty(); i++) {
 		if (fNames[i] == selected)
@@ -201,20 +211,40 @@ void DesktopView::DrawAfterChildren(BRect updateRect)
 	}
 }
 
+std::string DesktopView::_TypeOf(const std::string& name) const
+{
+	std::string path = fFolder + "/" + name;
+	struct stat st;
+	if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+		return "inode/directory";
+	BNode node(path.c_str());
+	BNodeInfo info(&node);
+	char type[B_MIME_TYPE_LENGTH];
+	if (node.InitCheck() != B_OK || info.GetType(type) != B_OK)
+		return "application/octet-stream";
+	return type;
+}
+
 void DesktopView::_DrawIcon(int32 index)
 {
 	BRect cell = IconCell(index);
 	float left = floorf(cell.left + (cell.Width() - kIconSize) / 2);
 	BRect icon(left, cell.top + 4, left + kIconSize - 1, cell.top + 4 + kIconSize - 1);
 
-	// A built-in generic document: a sheet with its corner turned.
-	BRect sheet(icon.left + 4, icon.top, icon.right - 4, icon.bottom);
-	SetHighColor(248, 248, 244);
-	FillRect(sheet);
-	SetHighColor(40, 40, 48);
-	StrokeRect(sheet);
-	StrokeLine(BPoint(sheet.right - 7, sheet.top), BPoint(sheet.right - 7, sheet.top + 7));
-	StrokeLine(BPoint(sheet.right - 7, sheet.top + 7), BPoint(sheet.right, sheet.top + 7));
+	if (const BBitmap* bitmap = fIcons[index]) {
+		// The theme's picture, scaled to the cell; its transparent parts
+		// show what lies under it.
+		DrawBitmap(bitmap, bitmap->Bounds(), icon);
+	} else {
+		// A built-in generic document: a sheet with its corner turned.
+		BRect sheet(icon.left + 4, icon.top, icon.right - 4, icon.bottom);
+		SetHighColor(248, 248, 244);
+		FillRect(sheet);
+		SetHighColor(40, 40, 48);
+		StrokeRect(sheet);
+		StrokeLine(BPoint(sheet.right - 7, sheet.top), BPoint(sheet.right - 7, sheet.top + 7));
+		StrokeLine(BPoint(sheet.right - 7, sheet.top + 7), BPoint(sheet.right, sheet.top + 7));
+	}
 	if (index == fSelection) {
 		SetHighColor(80, 140, 220);
 		StrokeRect(icon.InsetByCopy(-2, -2));

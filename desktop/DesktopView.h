@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+class BBitmap;
 class BPopUpMenu;
 class BShelf;
+class IconTheme;
 
 // The desktop's background: its view colour is the wallpaper, which the
 // platform paints before Draw; Draw itself paints only what lies over it,
@@ -21,7 +23,10 @@ public:
 	// |shelfPath|: the file the shelf loads from and saves to; empty for a
 	// shelf that keeps nothing. |folder|: whose files show as icons; empty
 	// for none.
-	DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder = "");
+	// |theme|: where icons come from, owned by the view; NULL for the
+	// installed themes.
+	DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder = "",
+	            IconTheme* theme = NULL);
 	~DesktopView() override;
 
 	void AttachedToWindow() override;
@@ -34,6 +39,8 @@ public:
 	// The icons, in grid order, their names and the selected one (-1: none).
 	int32 CountIcons() const { return (int32) fNames.size(); }
 	const std::string& IconName(int32 index) const { return fNames[index]; }
+	// The theme's picture for it; NULL when the built-in one is drawn.
+	const BBitmap* IconBitmap(int32 index) const { return fIcons[index]; }
 	BRect IconCell(int32 index) const;
 	int32 Selection() const { return fSelection; }
 	// Reads the folder again; the selected file stays selected.
@@ -55,10 +62,15 @@ private:
 	// Hands |path| to the desktop's usual opener.
 	void _XdgOpen(const std::string& path);
 	void _DrawIcon(int32 index);
+	// The file's type as the storage kit tells it, "inode/directory" for a
+	// folder.
+	std::string _TypeOf(const std::string& name) const;
 
 	BShelf* fShelf; // owned; deleted before the view lets its children go
 	std::string fFolder;
 	std::vector<std::string> fNames;
+	std::vector<const BBitmap*> fIcons; // by fNames' index, owned by fTheme
+	IconTheme* fTheme;                  // owned
 	int32 fSelection;
 	bool fWatching;      // the folder is watched
 	ino_t fFolderNode;   // its node, while watched

@@ -2,6 +2,7 @@
 // covers the screen, replicants handed to it are shelved at their drop point
 // and come back with a new desktop, and its menu switches the handles.
 
+#include <Bitmap.h>
 #include <Dragger.h>
 #include <Menu.h>
 #include <MenuItem.h>
@@ -27,6 +28,7 @@
 #include "desktop/DesktopFolder.h"
 #include "desktop/DesktopView.h"
 #include "desktop/DesktopWindow.h"
+#include "desktop/IconTheme.h"
 #include "desktop/ShelfLocation.h"
 #include "display/offscreen/OffscreenControl.h"
 #include "platform/interface/InterfaceTestSupport.h"
@@ -404,4 +406,53 @@ TEST_F(DesktopTest, IconsFollowTheFolderAsFilesComeGoAndChangeName)
 	// The folder gone: nothing is left to show.
 	ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
 	EXPECT_TRUE(wait_for([&] { return names().empty(); }));
+}
+
+TEST(DesktopIconTheme, FindsTheTypesIconThenItsGenericOnesOnceEach)
+{
+	char folder[] = "/tmp/desktop_icons_XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	std::string root = folder;
+	std::string samples = std::string(getenv("PL_SOURCE_DIR") != NULL ? getenv("PL_SOURCE_DIR")
+	                                                                   : ".") +
+	                      "/samples/";
+	auto put = [&](const std::string& path, const std::string& sample) {
+		std::string dir = root + "/" + path.substr(0, path.rfind('/'));
+		EXPECT_EQ(system(("mkdir -p '" + dir + "'").c_str()), 0);
+		EXPECT_EQ(system(("cp '" + samples + sample + "' '" + root + "/" + path + "'").c_str()), 0);
+	};
+	// 64 x 48, 320 x 240 and 1 x 50 pictures tell the icons apart.
+	put("icons/hicolor/32x32/mimetypes/image-png.png", "quadrants.png");
+	put("icons/hicolor/48x48/mimetypes/image-x-generic.png", "a.png");
+	put("icons/hicolor/32x32/mimetypes/text-x-generic.png", "column.png");
+	put("icons/hicolor/24x24/places/folder.png", "quadrants.png");
+	// A damaged icon in the theme that comes first is passed over.
+	put("icons/Adwaita/32x32/mimetypes/text-plain.png", "notes.txt");
+	ASSERT_EQ(mkdir((root + "/mime").c_str(), 0700), 0);
+	std::ofstream(root + "/mime/generic-icons") << "application/x-special:image-x-generic\n"
+	                                              << "no colon here\n"
+	                                              << "application/x-path:../../a\n";
+
+	IconTheme theme(32, {root + "/icons"});
+	auto width = [&](const char* type) {
+		const BBitmap* icon = theme.IconFor(type);
+		return icon != NULL ? (int32) icon->Bounds().Width() + 1 : -1;
+	};
+	EXPECT_EQ(width("image/png"), 64);
+	EXPECT_EQ(width("image/jpeg"), 320) << "the generic icon of its supertype";
+	EXPECT_EQ(width("text/plain"), 1);
+	EXPECT_EQ(width("application/x-special"), 320) << "shared-mime-info's generic icon";
+	EXPECT_EQ(width("inode/directory"), 64);
+	EXPECT_EQ(width("application/x-path"), -1) << "an icon name is never a path";
+	EXPECT_EQ(width("application/x-unknown"), -1);
+	EXPECT_EQ(theme.IconNames("image/png"),
+	          std::vector<std::string>({"image-png", "image-x-generic", "application-x-generic"}));
+
+	// Looked up once: what was found stays, what was not stays missing.
+	const BBitmap* png = theme.IconFor("image/png");
+	put("icons/hicolor/32x32/mimetypes/application-x-generic.png", "a.png");
+	EXPECT_EQ(system(("rm -rf '" + root + "/icons/hicolor/32x32'").c_str()), 0);
+	EXPECT_EQ(theme.IconFor("image/png"), png);
+	EXPECT_EQ(width("application/x-unknown"), -1);
+	EXPECT_EQ(system(("rm -rf '" + root + "'").c_str()), 0);
 }
