@@ -38,6 +38,7 @@ class DesktopX11Test : public WithWindowManager<> {
 protected:
 	void TearDown() override
 	{
+		ForgetDesktopFolder();
 		Kill();
 		XvfbTest::TearDown();
 	}
@@ -148,6 +149,54 @@ protected:
 		*program = -1;
 	}
 
+	// A desktop folder of the test's own, through the user's dirs file of
+	// the test's private configuration folder. Empty on failure.
+	std::string UseDesktopFolder()
+	{
+		const char* config = getenv("XDG_CONFIG_HOME");
+		char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
+		if (config == NULL || mkdtemp(folder) == NULL)
+			return std::string();
+		mkdir(config, 0700);
+		FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
+		if (dirs == NULL)
+			return std::string();
+		fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
+		fclose(dirs);
+		fFolder = folder;
+		return fFolder;
+	}
+
+	void ForgetDesktopFolder()
+	{
+		const char* config = getenv("XDG_CONFIG_HOME");
+		if (config != NULL)
+			unlink((std::string(config) + "/user-dirs.dirs").c_str());
+		if (!fFolder.empty())
+			Server()->Run("rm -rf '" + fFolder + "'");
+		fFolder.clear();
+	}
+
+	static bool WriteFile(const std::string& path)
+	{
+		FILE* out = fopen(path.c_str(), "w");
+		if (out == NULL)
+			return false;
+		fputs("notes\n", out);
+		return fclose(out) == 0;
+	}
+
+	// Whether any pixel of the rectangle is not the desktop's background
+	// (with |color| < 0), or is |color|.
+	bool AnyPixel(xcb_window_t window, int x, int y, int width, int height, int64_t color = -1)
+	{
+		std::vector<uint32_t> pixels = Pixels(window, x, y, width, height);
+		return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t pixel) {
+			pixel &= 0xFFFFFF;
+			return color < 0 ? pixel != 0x336698 : pixel == (uint32_t) color;
+		});
+	}
+
 	// The replicants of earlier tests are not this one's.
 	static void ForgetShelf()
 	{
@@ -157,6 +206,7 @@ protected:
 	}
 
 	pid_t fProgram = -1;
+	std::string fFolder;
 };
 
 } // namespace
@@ -374,20 +424,12 @@ TEST_F(DesktopX11Test, ShowReplicantsSwitchesTheHandlesOfEveryProgram)
 		Server()->Run("import -window root " + binary_dir() + "/desktop-switch-failure.png");
 }
 
-// The desktop folder is watched: a file put there shows as an icon.
+// The desktop folder is watched: a file put there shows as an icon, and
+// goes with the file.
 TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
 {
-	const char* config = getenv("XDG_CONFIG_HOME");
-	ASSERT_NE(config, nullptr);
-	char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
-	ASSERT_NE(mkdtemp(folder), nullptr);
-	mkdir(config, 0700);
-	{
-		FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
-		ASSERT_NE(dirs, nullptr);
-		fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
-		fclose(dirs);
-	}
+	std::string folder = UseDesktopFolder();
+	ASSERT_FALSE(folder.empty());
 	ForgetShelf();
 	Launch();
 	xcb_window_t desktop = WaitForDesktop();
@@ -395,20 +437,63 @@ TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
 	uint32_t seen = 0;
 	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
 	// The first cell, at the top left: bare until a file comes.
-	auto cellDrawn = [&] {
-		std::vector<uint32_t> cell = Pixels(desktop, 8, 8, 96, 72);
-		return std::any_of(cell.begin(), cell.end(),
-		                   [](uint32_t pixel) { return (pixel & 0xFFFFFF) != 0x336698; });
+	EXPECT_FALSE(AnyPixel(desktop, 8, 8, 96, 72));
+	ASSERT_TRUE(WriteFile(folder + "/notes.txt"));
+	EXPECT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); }))
+	    << "no icon for the new file";
+	unlink((folder + "/notes.txt").c_str());
+	EXPECT_TRUE(WaitFor([&] { return !AnyPixel(desktop, 8, 8, 96, 72); }))
+	    << "the icon of a removed file stays";
+}
+
+// A replicant on the desktop is wallpaper: the icons are drawn over it, and
+// a click on an icon over it reaches the desktop, which selects the icon.
+TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
+{
+	std::string folder = UseDesktopFolder();
+	ASSERT_FALSE(folder.empty());
+	ASSERT_TRUE(WriteFile(folder + "/notes.txt"));
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	ASSERT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); }));
+
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	ASSERT_NE(OpenViewer(&program, &x, &y, &centre), (xcb_window_t) XCB_WINDOW_NONE);
+	// Dropped over the icon: the picture covers 2,2 to 321,241.
+	ASSERT_TRUE(DragOut(x, y, 10, 10));
+	// Once the desktop has it (and saved it), the viewer's window goes, so as
+	// not to hide what the desktop shows.
+	std::string shelf = std::string(getenv("XDG_DATA_HOME")) + "/pl-platform/desktop/shelf";
+	EXPECT_TRUE(WaitFor([&] { return access(shelf.c_str(), F_OK) == 0; }));
+	Quit(&program);
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 2 + 160, 2 + 120, centre, &seen)) << std::hex << seen;
+
+	// The icon's picture (a light sheet, where the picture's corner is dark)
+	// shows over the replicant's.
+	auto iconShown = [&] {
+		std::vector<uint32_t> over = Pixels(desktop, 40, 12, 32, 32);
+		return std::count_if(over.begin(), over.end(), [](uint32_t pixel) {
+			       return (pixel & 0xFF) >= 0xD0 && ((pixel >> 8) & 0xFF) >= 0xD0 &&
+			              ((pixel >> 16) & 0xFF) >= 0xD0;
+		       }) > 50;
 	};
-	EXPECT_FALSE(cellDrawn());
-	std::string file = std::string(folder) + "/notes.txt";
-	FILE* out = fopen(file.c_str(), "w");
-	ASSERT_NE(out, nullptr);
-	fputs("notes\n", out);
-	fclose(out);
-	EXPECT_TRUE(WaitFor(cellDrawn)) << "no icon for the new file";
-	unlink(file.c_str());
-	EXPECT_TRUE(WaitFor([&] { return !cellDrawn(); })) << "the icon of a removed file stays";
-	unlink((std::string(config) + "/user-dirs.dirs").c_str());
-	rmdir(folder);
+	EXPECT_TRUE(WaitFor(iconShown)) << "the icon is not drawn over the replicant";
+
+	// Selected by a click through the picture: the name is highlighted.
+	const uint32_t kSelection = 0x508CDC;
+	EXPECT_FALSE(AnyPixel(desktop, 8, 8, 96, 72, kSelection));
+	ASSERT_EQ(Server()->Run("xdotool mousemove 56 28 click 1"), 0);
+	EXPECT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72, kSelection); }))
+	    << "the icon was not selected";
+	// A click on the picture away from the icon clears the selection.
+	ASSERT_EQ(Server()->Run("xdotool sleep 0.6 mousemove 200 200 click 1"), 0);
+	EXPECT_TRUE(WaitFor([&] { return !AnyPixel(desktop, 8, 8, 96, 72, kSelection); }));
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-locked-failure.png");
+	ForgetShelf();
 }
