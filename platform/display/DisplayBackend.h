@@ -107,6 +107,9 @@ public:
 	virtual void Exposed(const BRegion& region) = 0;
 	// Sent to every surface when the current workspace changes.
 	virtual void WorkspaceChanged(int32 previous, int32 current) = 0;
+	// Sent to every surface when the screen changed its size or its monitors
+	// (RandR): |frame| is the new ScreenFrame().
+	virtual void ScreenChanged(BRect /*frame*/) {}
 	// A drag passing over the surface. For kDragMoved: whether the surface
 	// would take a drop of this data here; for kDragDropped: whether it took
 	// it. Quick: it may convert the data but never waits for the window.
@@ -161,8 +164,11 @@ public:
 	                               DisplaySurface** surface) = 0;
 	virtual void DestroySurface(DisplaySurface* surface) = 0;
 
-	// (0, 0, width - 1, height - 1).
+	// (0, 0, width - 1, height - 1): the main monitor, BScreen's frame.
 	virtual BRect ScreenFrame() = 0;
+	// Every monitor together, the area a desktop covers; the main screen's
+	// where there is only one.
+	virtual BRect DisplayFrame() { return ScreenFrame(); }
 
 	virtual int32 CountWorkspaces() = 0;
 	virtual int32 CurrentWorkspace() = 0;

@@ -173,9 +173,8 @@ TEST_F(DesktopTest, WindowCoversTheScreenUnderEveryOtherOnAllWorkspaces)
 	EXPECT_EQ(pixel.green, DesktopView::kBackground.green);
 	EXPECT_EQ(pixel.blue, DesktopView::kBackground.blue);
 
-	// A new screen size: the window follows it.
+	// A new screen size: the display tells the window, which follows it.
 	control()->SetScreenSize(1024, 768);
-	desktop->PostMessage(B_SCREEN_CHANGED);
 	EXPECT_TRUE(wait_for([&] { return control()->FrameOf(surface) == BRect(0, 0, 1023, 767); }));
 	ASSERT_TRUE(settle_window(desktop));
 	desktop->Lock();

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <xcb/randr.h>
+
 #include "app/DesktopHandoff.h"
 #include "app/MessagePrivate.h"
 #include "platform/x11/XvfbFixture.h"
@@ -496,4 +498,53 @@ TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
 	if (HasFailure())
 		Server()->Run("import -window root " + binary_dir() + "/desktop-locked-failure.png");
 	ForgetShelf();
+}
+
+// The screen changes under the desktop (RandR, as when a monitor is added or
+// its mode changed): the desktop window follows it.
+TEST_F(DesktopX11Test, TheDesktopFollowsTheScreenThroughRandR)
+{
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	int x = -1, y = -1, width = 0, height = 0;
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1920 && height == 1080;
+	}));
+
+	// Xvfb resizes its screen only with its one output switched off.
+	auto resize = [&](uint16_t newWidth, uint16_t newHeight) {
+		xcb_connection_t* c = Observer();
+		auto* resources = xcb_randr_get_screen_resources_current_reply(
+		    c, xcb_randr_get_screen_resources_current(c, ObserverRoot()), nullptr);
+		if (resources == nullptr)
+			return false;
+		xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources);
+		for (int i = 0; i < resources->num_crtcs; i++) {
+			free(xcb_randr_set_crtc_config_reply(
+			    c,
+			    xcb_randr_set_crtc_config(c, crtcs[i], XCB_CURRENT_TIME,
+			                              resources->config_timestamp, 0, 0, XCB_NONE,
+			                              XCB_RANDR_ROTATION_ROTATE_0, 0, nullptr),
+			    nullptr));
+		}
+		free(resources);
+		xcb_generic_error_t* error = xcb_request_check(
+		    c, xcb_randr_set_screen_size_checked(c, ObserverRoot(), newWidth, newHeight, 300, 200));
+		free(error);
+		return error == nullptr;
+	};
+	ASSERT_TRUE(resize(1280, 720));
+	EXPECT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1280 && height == 720;
+	})) << width << "x" << height;
+	uint32_t seen = 0;
+	EXPECT_TRUE(WaitForPixel(desktop, 1270, 710, 0x336698, &seen)) << std::hex << seen;
+	ASSERT_TRUE(resize(1600, 1000));
+	EXPECT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1600 && height == 1000;
+	})) << width << "x" << height;
+	EXPECT_TRUE(WaitForPixel(desktop, 1590, 990, 0x336698, &seen)) << std::hex << seen;
+	// The suite's other tests expect the screen they started with.
+	resize(1920, 1080);
 }

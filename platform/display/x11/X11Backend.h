@@ -33,6 +33,7 @@ public:
 	void DestroySurface(DisplaySurface* surface) override;
 
 	BRect ScreenFrame() override;
+	BRect DisplayFrame() override;
 
 	int32 CountWorkspaces() override;
 	int32 CurrentWorkspace() override;
