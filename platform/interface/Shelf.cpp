@@ -78,9 +78,10 @@ public:
 	BShelf* fShelf; // NULL once the shelf let go of the container
 };
 
-// On each replicant: the dragger's "Remove Replicant", and drops, which land
-// on the shelf as if the replicant were not there (a replicant moved a little
-// is dropped on itself).
+// On each replicant and its handle: the user's input, after which the shelf
+// saves soon; the dragger's "Remove Replicant"; and drops, which land on the
+// shelf as if the replicant were not there (a replicant moved a little is
+// dropped on itself).
 class ShelfReplicantFilter : public BMessageFilter {
 public:
 	ShelfReplicantFilter(BShelf* shelf, BView* replicant, uint32 uniqueID, bool onDragger = false)
