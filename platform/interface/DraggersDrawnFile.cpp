@@ -53,11 +53,13 @@ bool read_saved_draggers_drawn(bool* drawn)
 	close(fd);
 	if (got <= 0)
 		return false;
-	if (strcmp(buffer, kShown) == 0) {
+	// The whole file is the word: anything more is not ours.
+	std::string text(buffer, size_t(got));
+	if (text == kShown) {
 		*drawn = true;
 		return true;
 	}
-	if (strcmp(buffer, kHidden) == 0) {
+	if (text == kHidden) {
 		*drawn = false;
 		return true;
 	}
