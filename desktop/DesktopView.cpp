@@ -40,7 +40,7 @@ DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::s
     : BView(frame, "Desktop", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_DRAW_ON_CHILDREN),
       fShelf(NULL), fFolder(folder), fTheme(theme != NULL ? theme : new IconTheme(kIconSize)),
       fSelection(-1), fWatching(false),
-      fFolderNode(0), fRescanPosted(false)
+      fFolderNode(0), fParentNode(0), fRescanPosted(false)
 {
 	SetViewColor(kBackground);
 	Rescan();
@@ -101,12 +101,40 @@ void DesktopView::_WatchFolder()
 {
 	if (fWatching || fFolder.empty() || Looper() == NULL)
 		return;
-	BEntry entry(fFolder.c_str());
+	// The folder's parent tells when the folder itself comes, goes or is
+	// renamed (a directory's own removal is not told while it is watched).
+	BEntry parent(fFolder.substr(0, fFolder.rfind('/')).c_str());
 	node_ref node;
-	if (entry.GetNodeRef(&node) != B_OK)
-		return; // none yet: watched once "Open Desktop Folder" makes it
-	fWatching = watch_node(&node, B_WATCH_DIRECTORY | B_WATCH_NAME, this) == B_OK;
-	fFolderNode = node.node;
+	fParentNode = 0;
+	if (parent.GetNodeRef(&node) == B_OK && watch_node(&node, B_WATCH_DIRECTORY, this) == B_OK)
+		fParentNode = node.node;
+	fFolderNode = 0;
+	BEntry entry(fFolder.c_str());
+	if (entry.GetNodeRef(&node) == B_OK && watch_node(&node, B_WATCH_DIRECTORY, this) == B_OK)
+		fFolderNode = node.node;
+	fWatching = fParentNode != 0 || fFolderNode != 0;
+}
+
+void DesktopView::_HandleNodeMonitor(BMessage* message)
+{
+	int64 directory = message->GetInt64("directory", -1);
+	int64 from = message->GetInt64("from directory", -1);
+	int64 to = message->GetInt64("to directory", -1);
+	if (fParentNode != 0 &&
+	    (directory == (int64) fParentNode || from == (int64) fParentNode ||
+	     to == (int64) fParentNode)) {
+		// Beside the folder only the folder itself matters.
+		std::string leaf = fFolder.substr(fFolder.rfind('/') + 1);
+		if (leaf != message->GetString("name", "") && leaf != message->GetString("from name", ""))
+			return;
+		stop_watching(this);
+		fWatching = false;
+		_WatchFolder();
+	}
+	if (!fRescanPosted && Looper() != NULL) {
+		fRescanPosted = true;
+		Looper()->PostMessage(kMsgRescan, this);
+	}
 }
 
 void DesktopView::Rescan()
@@ -313,18 +341,7 @@ void DesktopView::MessageReceived(BMessage* message)
 			}
 			break;
 		case B_NODE_MONITOR:
-			// The folder itself gone or moved away: the path shows what is
-			// there now (nothing), and a folder made there later is watched
-			// afresh.
-			if (message->GetInt64("node", -1) == (int64) fFolderNode &&
-			    message->GetInt32("opcode", 0) != B_ENTRY_CREATED) {
-				stop_watching(this);
-				fWatching = false;
-			}
-			if (!fRescanPosted && Looper() != NULL) {
-				fRescanPosted = true;
-				Looper()->PostMessage(kMsgRescan, this);
-			}
+			_HandleNodeMonitor(message);
 			break;
 		case kMsgRescan:
 			fRescanPosted = false;

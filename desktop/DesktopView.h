@@ -54,8 +54,10 @@ public:
 	static const rgb_color kBackground;
 
 private:
-	// Hears the folder's entries come, go and change name.
+	// Hears the folder's entries come, go and change name, and its parent
+	// for the folder's own coming and going.
 	void _WatchFolder();
+	void _HandleNodeMonitor(BMessage* message);
 	int32 _IconAt(BPoint where) const;
 	void _Select(int32 index);
 	void _Open(int32 index);
@@ -73,7 +75,8 @@ private:
 	IconTheme* fTheme;                  // owned
 	int32 fSelection;
 	bool fWatching;      // the folder is watched
-	ino_t fFolderNode;   // its node, while watched
+	ino_t fFolderNode;   // its node, while watched; 0 while there is none
+	ino_t fParentNode;   // its parent's, while watched
 	bool fRescanPosted;  // a rescan is queued for the node monitor's news
 	std::vector<pid_t> fOpeners; // xdg-open children not yet reaped
 };

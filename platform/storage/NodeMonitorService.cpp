@@ -24,6 +24,8 @@ namespace {
 
 const uint32 kWatchMask = IN_ATTRIB | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 const uint32 kEntryMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+// A directory is never written to: its entries' writes would only wake us.
+const uint32 kDirectoryMask = IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | kEntryMask;
 // A directory's entries kept to name the nodes that go; past this many the
 // nodes of the others are reported as 0.
 const size_t kMaxEntries = 65536;
@@ -177,8 +179,7 @@ status_t NodeMonitorService::Watch(const node_ref& node, uint32 flags, const BMe
 
 	char link[64];
 	proc_path(watched->fd, link, sizeof(link));
-	watched->watch =
-	    inotify_add_watch(fInotify, link, kWatchMask | (watched->isDirectory ? kEntryMask : 0));
+	watched->watch = inotify_add_watch(fInotify, link, watched->isDirectory ? kDirectoryMask : kWatchMask);
 	if (watched->watch < 0) {
 		status = errno == ENOSPC ? B_NO_MEMORY : errno_to_status(errno);
 		close(watched->fd);

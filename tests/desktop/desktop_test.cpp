@@ -402,9 +402,17 @@ TEST_F(DesktopTest, IconsFollowTheFolderAsFilesComeGoAndChangeName)
 	EXPECT_EQ(desktop->View()->Selection(), -1) << "the selected file went";
 	desktop->Unlock();
 
-	// The folder gone: nothing is left to show.
+	// The folder gone: nothing is left to show; made again, with files, it
+	// is shown again.
 	ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
 	EXPECT_TRUE(wait_for([&] { return names().empty(); }));
+	std::ofstream((dir + "/beside.txt").c_str()) << "not on the desktop";
+	ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+	std::ofstream((folder + "/again.txt").c_str()) << "again";
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"again.txt"}); }));
+	std::ofstream((folder + "/more.txt").c_str()) << "more";
+	EXPECT_TRUE(
+	    wait_for([&] { return names() == std::vector<std::string>({"again.txt", "more.txt"}); }));
 }
 
 TEST(DesktopIconTheme, FindsTheTypesIconThenItsGenericOnesOnceEach)
