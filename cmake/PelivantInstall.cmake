@@ -55,3 +55,33 @@ add_custom_command(
   VERBATIM)
 add_custom_target(pelivant_man_page ALL DEPENDS ${PL_MAN_PAGE})
 install(FILES ${PL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The desktop: its entry (not shown in menus, a session component), and an
+# autostart entry installed switched off (Hidden=true), which a user copies to
+# ~/.config/autostart/ without that line to run it at session start.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/pelivant-desktop.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The system's configuration folder belongs to the prefix: /etc for /usr,
+# <prefix>/etc otherwise; known only at install time.
+install(CODE "
+  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+    set(_pl_autostart /etc/xdg/autostart)
+  else()
+    set(_pl_autostart \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart\")
+  endif()
+  file(INSTALL DESTINATION \"\${_pl_autostart}\" TYPE FILE RENAME pelivant-desktop.desktop
+       PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+       FILES \"${PROJECT_SOURCE_DIR}/resources/pelivant-desktop-autostart.desktop\")
+")
+
+configure_file(${PROJECT_SOURCE_DIR}/docs/pelivant-desktop.1.in
+               ${CMAKE_BINARY_DIR}/share/man/man1/pelivant-desktop.1 @ONLY)
+set(PL_DESKTOP_MAN_PAGE ${CMAKE_BINARY_DIR}/share/man/man1/pelivant-desktop.1.gz)
+add_custom_command(
+  OUTPUT ${PL_DESKTOP_MAN_PAGE}
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/share/man/man1/pelivant-desktop.1
+  DEPENDS ${CMAKE_BINARY_DIR}/share/man/man1/pelivant-desktop.1
+  COMMENT "Compressing the desktop's manual page"
+  VERBATIM)
+add_custom_target(pelivant_desktop_man_page ALL DEPENDS ${PL_DESKTOP_MAN_PAGE})
+install(FILES ${PL_DESKTOP_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

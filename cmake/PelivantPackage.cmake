@@ -48,6 +48,8 @@ foreach(script postinst postrm)
   list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/${script})
 endforeach()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# The autostart entry is the administrator's to switch on: kept across upgrades.
+list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/conffiles)
 # The libraries sit in the linker's own folder, whose cache must learn them.
 list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
 set(CPACK_STRIP_FILES ON)

@@ -57,7 +57,7 @@ void DesktopApp::MessageReceived(BMessage* message)
 void DesktopApp::AboutRequested()
 {
 	BAlert* alert = new BAlert("About",
-	                           "Pelivant Desktop 1.0.4\n\n"
+	                           "Pelivant Desktop " PL_DESKTOP_VERSION "\n\n"
 	                           "The desktop that keeps replicants: drag a picture out of a "
 	                           "window by its handle and drop it on the desktop to keep it there.",
 	                           "OK", NULL, NULL, B_WIDTH_AS_USUAL, B_INFO_ALERT);

@@ -4,8 +4,12 @@
 #include <Dragger.h>
 #include <Entry.h>
 #include <Font.h>
+#include <Bitmap.h>
 #include <MenuItem.h>
 #include <Message.h>
+#include <Node.h>
+#include <NodeInfo.h>
+#include <NodeMonitor.h>
 #include <PopUpMenu.h>
 #include <Shelf.h>
 #include <Roster.h>
@@ -17,6 +21,7 @@
 #include <sys/wait.h>
 
 #include "desktop/DesktopFolder.h"
+#include "desktop/IconTheme.h"
 
 extern char** environ;
 
@@ -30,9 +35,12 @@ static const float kCellHeight = 72;
 static const float kMargin = 8;
 static const float kIconSize = 32;
 
-DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder)
+DesktopView::DesktopView(BRect frame, const std::string& shelfPath, const std::string& folder,
+                         IconTheme* theme)
     : BView(frame, "Desktop", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_DRAW_ON_CHILDREN),
-      fShelf(NULL), fFolder(folder), fSelection(-1)
+      fShelf(NULL), fFolder(folder), fTheme(theme != NULL ? theme : new IconTheme(kIconSize)),
+      fSelection(-1), fWatching(false),
+      fFolderNode(0), fParentNode(0), fRescanPosted(false)
 {
 	SetViewColor(kBackground);
 	Rescan();
@@ -47,6 +55,7 @@ DesktopView::~DesktopView()
 {
 	// The shelf saves what is shelved now, while the replicants still live.
 	delete fShelf;
+	delete fTheme;
 }
 
 BPopUpMenu* DesktopView::MakeContextMenu()
@@ -72,10 +81,74 @@ BPopUpMenu* DesktopView::MakeContextMenu()
 	return menu;
 }
 
+void DesktopView::AttachedToWindow()
+{
+	BView::AttachedToWindow();
+	_WatchFolder();
+	// What came while nobody listened.
+	Rescan();
+}
+
+void DesktopView::DetachedFromWindow()
+{
+	if (fWatching)
+		stop_watching(this);
+	fWatching = false;
+	BView::DetachedFromWindow();
+}
+
+void DesktopView::_WatchFolder()
+{
+	if (fWatching || fFolder.empty() || Looper() == NULL)
+		return;
+	// The folder's parent tells when the folder itself comes, goes or is
+	// renamed (a directory's own removal is not told while it is watched).
+	BEntry parent(fFolder.substr(0, fFolder.rfind('/')).c_str());
+	node_ref node;
+	fParentNode = 0;
+	if (parent.GetNodeRef(&node) == B_OK && watch_node(&node, B_WATCH_DIRECTORY, this) == B_OK)
+		fParentNode = node.node;
+	fFolderNode = 0;
+	BEntry entry(fFolder.c_str());
+	if (entry.GetNodeRef(&node) == B_OK && watch_node(&node, B_WATCH_DIRECTORY, this) == B_OK)
+		fFolderNode = node.node;
+	fWatching = fParentNode != 0 || fFolderNode != 0;
+}
+
+void DesktopView::_HandleNodeMonitor(BMessage* message)
+{
+	int64 directory = message->GetInt64("directory", -1);
+	int64 from = message->GetInt64("from directory", -1);
+	int64 to = message->GetInt64("to directory", -1);
+	if (fParentNode != 0 &&
+	    (directory == (int64) fParentNode || from == (int64) fParentNode ||
+	     to == (int64) fParentNode)) {
+		// Beside the folder only the folder itself matters.
+		std::string leaf = fFolder.substr(fFolder.rfind('/') + 1);
+		if (leaf != message->GetString("name", "") && leaf != message->GetString("from name", ""))
+			return;
+		stop_watching(this);
+		fWatching = false;
+		_WatchFolder();
+	}
+	if (!fRescanPosted && Looper() != NULL) {
+		fRescanPosted = true;
+		Looper()->PostMessage(kMsgRescan, this);
+	}
+}
+
 void DesktopView::Rescan()
 {
+	std::string selected = fSelection >= 0 ? fNames[fSelection] : std::string();
 	fNames = desktop_entries(fFolder);
+	fIcons.clear();
+	for (const std::string& name : fNames)
+		fIcons.push_back(fTheme->IconFor(_TypeOf(name)));
 	fSelection = -1;
+	for (int32 i = 0; i < CountIcons() && !selected.empty(); i++) {
+		if (fNames[i] == selected)
+			fSelection = i;
+	}
 	Invalidate();
 }
 
@@ -166,20 +239,40 @@ void DesktopView::DrawAfterChildren(BRect updateRect)
 	}
 }
 
+std::string DesktopView::_TypeOf(const std::string& name) const
+{
+	std::string path = fFolder + "/" + name;
+	struct stat st;
+	if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+		return "inode/directory";
+	BNode node(path.c_str());
+	BNodeInfo info(&node);
+	char type[B_MIME_TYPE_LENGTH];
+	if (node.InitCheck() != B_OK || info.GetType(type) != B_OK)
+		return "application/octet-stream";
+	return type;
+}
+
 void DesktopView::_DrawIcon(int32 index)
 {
 	BRect cell = IconCell(index);
 	float left = floorf(cell.left + (cell.Width() - kIconSize) / 2);
 	BRect icon(left, cell.top + 4, left + kIconSize - 1, cell.top + 4 + kIconSize - 1);
 
-	// A built-in generic document: a sheet with its corner turned.
-	BRect sheet(icon.left + 4, icon.top, icon.right - 4, icon.bottom);
-	SetHighColor(248, 248, 244);
-	FillRect(sheet);
-	SetHighColor(40, 40, 48);
-	StrokeRect(sheet);
-	StrokeLine(BPoint(sheet.right - 7, sheet.top), BPoint(sheet.right - 7, sheet.top + 7));
-	StrokeLine(BPoint(sheet.right - 7, sheet.top + 7), BPoint(sheet.right, sheet.top + 7));
+	if (const BBitmap* bitmap = fIcons[index]) {
+		// The theme's picture, scaled to the cell; its transparent parts
+		// show what lies under it.
+		DrawBitmap(bitmap, bitmap->Bounds(), icon);
+	} else {
+		// A built-in generic document: a sheet with its corner turned.
+		BRect sheet(icon.left + 4, icon.top, icon.right - 4, icon.bottom);
+		SetHighColor(248, 248, 244);
+		FillRect(sheet);
+		SetHighColor(40, 40, 48);
+		StrokeRect(sheet);
+		StrokeLine(BPoint(sheet.right - 7, sheet.top), BPoint(sheet.right - 7, sheet.top + 7));
+		StrokeLine(BPoint(sheet.right - 7, sheet.top + 7), BPoint(sheet.right, sheet.top + 7));
+	}
 	if (index == fSelection) {
 		SetHighColor(80, 140, 220);
 		StrokeRect(icon.InsetByCopy(-2, -2));
@@ -243,8 +336,16 @@ void DesktopView::MessageReceived(BMessage* message)
 			if (!fFolder.empty()) {
 				// Made when missing, as file managers do for their desktop.
 				mkdir(fFolder.c_str(), 0755);
+				_WatchFolder();
 				_XdgOpen(fFolder);
 			}
+			break;
+		case B_NODE_MONITOR:
+			_HandleNodeMonitor(message);
+			break;
+		case kMsgRescan:
+			fRescanPosted = false;
+			Rescan();
 			break;
 		case kMsgShowReplicants:
 			if (BDragger::AreDraggersDrawn())

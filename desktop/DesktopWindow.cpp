@@ -8,7 +8,7 @@
 #include "desktop/DesktopView.h"
 
 DesktopWindow::DesktopWindow(const std::string& shelfPath, const std::string& folder)
-    : BWindow(BScreen().Frame(), "Desktop", B_NO_BORDER_WINDOW_LOOK, BPrivate::kDesktopWindowFeel,
+    : BWindow(BPrivate::desktop_frame(), "Desktop", B_NO_BORDER_WINDOW_LOOK, BPrivate::kDesktopWindowFeel,
               B_NOT_MOVABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE |
                   B_ASYNCHRONOUS_CONTROLS,
               B_ALL_WORKSPACES),
@@ -47,7 +47,7 @@ bool DesktopWindow::QuitRequested()
 
 void DesktopWindow::_FitScreen()
 {
-	BRect screen = BScreen(this).Frame();
+	BRect screen = BPrivate::desktop_frame();
 	if (!screen.IsValid() || screen == Frame())
 		return;
 	MoveTo(screen.LeftTop());

@@ -20,7 +20,8 @@ public:
 	DesktopView* View() const { return fView; }
 
 private:
-	// Follows the screen's size, which may have changed while nobody looked.
+	// Covers every monitor as they are now (the display tells of changes with
+	// B_SCREEN_CHANGED; a check at each workspace switch costs nothing).
 	void _FitScreen();
 
 	DesktopView* fView; // owned by the window

@@ -14,6 +14,9 @@ static const char kUsage[] =
     "across sessions. One runs per display; a second start does nothing.\n"
     "\n"
     "Run it at session start, in place of your file manager's desktop, e.g.\n"
+    "  - through the autostart entry installed switched off: copy\n"
+    "        /etc/xdg/autostart/pelivant-desktop.desktop to ~/.config/autostart/\n"
+    "    and delete its Hidden=true line\n"
     "  - in ~/.xsession or ~/.xinitrc, before the window manager:\n"
     "        pelivant-desktop &\n"
     "  - with openbox, in ~/.config/openbox/autostart:  pelivant-desktop &\n"
@@ -22,6 +25,7 @@ static const char kUsage[] =
     "Turn off the other desktop first (e.g. for PCManFM: pcmanfm --desktop-off).\n"
     "\n"
     "Replicants are kept in $XDG_DATA_HOME/pl-platform/desktop/shelf.\n"
+    "See pelivant-desktop(1).\n"
     "\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
@@ -36,7 +40,7 @@ int main(int argc, char** argv)
 			return 0;
 		}
 		if (strcmp(argv[i], "--version") == 0) {
-			puts("pelivant-desktop 1.0.4");
+			puts("pelivant-desktop " PL_DESKTOP_VERSION);
 			return 0;
 		}
 	}

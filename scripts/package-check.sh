@@ -3,9 +3,11 @@
 # unpacks it into a scratch root (dpkg -x, no container, nothing installed on
 # the machine) and checks the installed tree on its own: `pelivant` from the
 # scratch root opens a sample picture copied outside the build tree, under a
-# private Xvfb, with nothing pointing at the build; the desktop entry passes
-# desktop-file-validate; the manual page formats without warnings; lintian
-# finds no error in the package.
+# private Xvfb, with nothing pointing at the build; the desktop entries (the
+# viewer's, the desktop's and its autostart entry, installed switched off)
+# pass desktop-file-validate; the manual pages format without warnings;
+# `pelivant-desktop --help` and `--version` answer; lintian finds no error in
+# the package.
 # Exits non-zero, saying why, on the first failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,7 +49,9 @@ dpkg -x "$deb" "$tree"
 bin="$tree/usr/bin/pelivant"
 [ -x "$bin" ] || fail "the package has no usr/bin/pelivant"
 for file in usr/lib/libplatform.so usr/lib/libPelivant.so usr/share/applications/pelivant.desktop \
-    usr/share/man/man1/pelivant.1.gz usr/share/icons/hicolor/scalable/apps/pelivant.svg; do
+    usr/share/man/man1/pelivant.1.gz usr/share/icons/hicolor/scalable/apps/pelivant.svg \
+    usr/bin/pelivant-desktop usr/share/applications/pelivant-desktop.desktop \
+    etc/xdg/autostart/pelivant-desktop.desktop usr/share/man/man1/pelivant-desktop.1.gz; do
   [ -f "$tree/$file" ] || fail "the package has no $file"
 done
 for size in 16 32 48 64 128 256; do
@@ -60,6 +64,10 @@ record=$(grep -l '^signature application/x-vnd.Tarvosk.Pelivant2$' "$tree"/usr/s
 library=$(sed -n 's/^library //p' "$record")
 [ -n "$library" ] && [ -f "$tree$library" ] || fail "the record's library '$library' is not in the package"
 grep -qx "executable /usr/bin/pelivant" "$record" || fail "the record does not name /usr/bin/pelivant"
+desktop_record=$(grep -l '^signature application/x-vnd.Be-TRAK$' "$tree"/usr/share/pl-platform/applications/*.app 2>/dev/null) \
+  || fail "no registry record for the desktop's signature"
+grep -qx "executable /usr/bin/pelivant-desktop" "$desktop_record" \
+  || fail "the desktop's record does not name /usr/bin/pelivant-desktop"
 
 # Nothing of the build may be reachable from the installed files.
 if grep -rlF "$root" "$tree" >/dev/null; then
@@ -78,11 +86,16 @@ done
 echo "=== package: desktop-file-validate"
 command -v desktop-file-validate >/dev/null || fail "desktop-file-validate missing (package desktop-file-utils)"
 entry="$tree/usr/share/applications/pelivant.desktop"
-desktop-file-validate "$entry" >"$scratch/validate.log" 2>&1 || { cat "$scratch/validate.log" >&2; fail "desktop-file-validate failed"; }
-if grep -v ': hint: ' "$scratch/validate.log" | grep -q .; then
-  cat "$scratch/validate.log" >&2
-  fail "desktop-file-validate warned"
-fi
+autostart="$tree/etc/xdg/autostart/pelivant-desktop.desktop"
+for file in "$entry" "$tree/usr/share/applications/pelivant-desktop.desktop" "$autostart"; do
+  desktop-file-validate "$file" >"$scratch/validate.log" 2>&1 || { cat "$scratch/validate.log" >&2; fail "desktop-file-validate failed on $file"; }
+  if grep -v ': hint: ' "$scratch/validate.log" | grep -q .; then
+    cat "$scratch/validate.log" >&2
+    fail "desktop-file-validate warned on $file"
+  fi
+done
+grep -qx 'Hidden=true' "$autostart" || fail "the desktop's autostart entry is not switched off"
+grep -qx 'Exec=pelivant-desktop' "$autostart" || fail "the autostart entry does not run pelivant-desktop"
 grep -q '^MimeType=.*image/png;' "$entry" && grep -q '^MimeType=.*video/mp4;' "$entry" \
   || fail "the desktop entry does not list image/png and video/mp4"
 
@@ -91,6 +104,18 @@ MANWIDTH=80 man --warnings -l "$tree/usr/share/man/man1/pelivant.1.gz" >"$scratc
   || { cat "$scratch/man.log" >&2; fail "man failed"; }
 [ ! -s "$scratch/man.log" ] || { cat "$scratch/man.log" >&2; fail "man warned"; }
 grep -q "Pelivant $(dpkg-deb -f "$deb" Version)" "$scratch/man.txt" || fail "the manual page does not carry the package's version"
+MANWIDTH=80 man --warnings -l "$tree/usr/share/man/man1/pelivant-desktop.1.gz" >"$scratch/man.txt" 2>"$scratch/man.log" \
+  || { cat "$scratch/man.log" >&2; fail "man failed on pelivant-desktop(1)"; }
+[ ! -s "$scratch/man.log" ] || { cat "$scratch/man.log" >&2; fail "man warned on pelivant-desktop(1)"; }
+for section in FILES ENVIRONMENT "EXIT STATUS" "CONTEXT MENU" REPLICANTS; do
+  grep -q "^$section" "$scratch/man.txt" || fail "pelivant-desktop(1) has no $section"
+done
+
+echo "=== package: pelivant-desktop --help, --version"
+desktop_bin="$tree/usr/bin/pelivant-desktop"
+version=$(env -u DISPLAY "$desktop_bin" --version) || fail "pelivant-desktop --version failed"
+[ "$version" = "pelivant-desktop $(dpkg-deb -f "$deb" Version)" ] || fail "pelivant-desktop --version says '$version'"
+env -u DISPLAY "$desktop_bin" --help | grep -q '^Usage: pelivant-desktop' || fail "pelivant-desktop --help gives no usage"
 
 echo "=== package: the installed pelivant under Xvfb"
 start_private_x 1280x800 || fail "no private X server"

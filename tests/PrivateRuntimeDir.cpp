@@ -1,8 +1,9 @@
 // Linked into every test: the process and whatever it launches get a runtime
 // folder of their own, so that an application launched exclusively by a test
 // never meets the user's running programs, nor another test run in parallel;
-// and a data folder of their own, so that the applications a test starts are
-// recorded there and not among the user's.
+// and data and configuration folders of their own, so that the applications a
+// test starts are recorded there and not among the user's, and the user's
+// switches (the replicants' handles) are neither read nor changed.
 
 #include <ftw.h>
 #include <stdio.h>
@@ -32,6 +33,7 @@ public:
 		fOwner = getpid();
 		setenv("XDG_RUNTIME_DIR", path, 1);
 		setenv("XDG_DATA_HOME", (fPath + "/data").c_str(), 1);
+		setenv("XDG_CONFIG_HOME", (fPath + "/config").c_str(), 1);
 	}
 
 	~PrivateRuntimeDir()

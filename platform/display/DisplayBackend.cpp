@@ -14,6 +14,7 @@ static std::mutex sOpenLock;
 static std::atomic<DisplayBackend*> sBackend{NULL};
 static bool sOpened = false; // guarded by sOpenLock
 static std::atomic<display_lost_hook> sLostHook{NULL};
+static std::atomic<draggers_drawn_hook> sDraggersHook{NULL};
 
 static bool wants_offscreen()
 {
@@ -72,6 +73,17 @@ void display_lost()
 	        display != NULL ? display : "");
 	if (display_lost_hook hook = sLostHook.load())
 		hook();
+}
+
+void set_draggers_drawn_hook(draggers_drawn_hook hook)
+{
+	sDraggersHook.store(hook);
+}
+
+void draggers_drawn_changed(bool drawn)
+{
+	if (draggers_drawn_hook hook = sDraggersHook.load())
+		hook(drawn);
 }
 
 DisplayBackend* display_backend()

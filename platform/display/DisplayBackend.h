@@ -107,6 +107,9 @@ public:
 	virtual void Exposed(const BRegion& region) = 0;
 	// Sent to every surface when the current workspace changes.
 	virtual void WorkspaceChanged(int32 previous, int32 current) = 0;
+	// Sent to every surface when the screen changed its size or its monitors
+	// (RandR): |frame| is the new ScreenFrame().
+	virtual void ScreenChanged(BRect /*frame*/) {}
 	// A drag passing over the surface. For kDragMoved: whether the surface
 	// would take a drop of this data here; for kDragDropped: whether it took
 	// it. Quick: it may convert the data but never waits for the window.
@@ -161,8 +164,11 @@ public:
 	                               DisplaySurface** surface) = 0;
 	virtual void DestroySurface(DisplaySurface* surface) = 0;
 
-	// (0, 0, width - 1, height - 1).
+	// (0, 0, width - 1, height - 1): the main monitor, BScreen's frame.
 	virtual BRect ScreenFrame() = 0;
+	// Every monitor together, the area a desktop covers; the main screen's
+	// where there is only one.
+	virtual BRect DisplayFrame() { return ScreenFrame(); }
 
 	virtual int32 CountWorkspaces() = 0;
 	virtual int32 CurrentWorkspace() = 0;
@@ -188,6 +194,13 @@ public:
 	{
 		return B_UNSUPPORTED;
 	}
+
+	// The user's "show replicants" switch as the display keeps it for every
+	// program on it. False when it keeps none (the offscreen display): the
+	// switch is then the process's own. A change made by any program reaches
+	// the others through draggers_drawn_changed().
+	virtual bool GetDraggersDrawn(bool* /*drawn*/) { return false; }
+	virtual void SetDraggersDrawn(bool /*drawn*/) {}
 };
 
 // The process's display, opened on first use. NULL when the backend chosen
@@ -201,6 +214,13 @@ DisplayBackend* display_backend();
 typedef void (*display_lost_hook)();
 void set_display_lost_hook(display_lost_hook hook);
 void display_lost();
+
+// A program on the display switched the replicants' handles on or off: the
+// backend calls draggers_drawn_changed() from its event thread, which passes
+// it to the hook the interface kit set. It must not block.
+typedef void (*draggers_drawn_hook)(bool drawn);
+void set_draggers_drawn_hook(draggers_drawn_hook hook);
+void draggers_drawn_changed(bool drawn);
 
 // The X11 backend's factory, present when x11/ is built into the library.
 DisplayBackend* create_x11_display_backend(status_t* status) __attribute__((weak));

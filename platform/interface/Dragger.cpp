@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "display/DisplayBackend.h"
+#include "interface/DraggersDrawnFile.h"
 #include "support/ClassRegistry.h"
 
 static BPrivate::InstantiationRegistrar sRegistrar("BDragger", &BDragger::Instantiate);
@@ -47,20 +49,40 @@ struct DraggerList {
 	std::vector<std::pair<const BDragger*, BMessenger>> draggers;
 };
 
+void heard_draggers_drawn(bool drawn);
+
+// The switch is the user's, for every program: what the display holds now,
+// else what the last session left in the file, else shown.
+DraggerList* make_dragger_list()
+{
+	DraggerList* list = new DraggerList;
+	// Heard before it is read, so that no change falls between the two.
+	BPrivate::set_draggers_drawn_hook(&heard_draggers_drawn);
+	bool drawn = true;
+	BPrivate::DisplayBackend* backend = BPrivate::display_backend();
+	if (backend == NULL || !backend->GetDraggersDrawn(&drawn)) {
+		if (!BPrivate::read_saved_draggers_drawn(&drawn))
+			drawn = true;
+	}
+	list->drawn = drawn;
+	return list;
+}
+
 DraggerList& dragger_list()
 {
-	static DraggerList* list = new DraggerList; // lives as long as the process
+	static DraggerList* list = make_dragger_list(); // lives as long as the process
 	return *list;
 }
 
-status_t set_draggers_drawn(bool drawn)
+// This process's draggers follow |drawn|.
+void apply_draggers_drawn(bool drawn)
 {
 	DraggerList& list = dragger_list();
 	std::vector<BMessenger> targets;
 	{
 		std::lock_guard<std::mutex> guard(list.lock);
 		if (list.drawn == drawn)
-			return B_OK;
+			return;
 		list.drawn = drawn;
 		for (auto& entry : list.draggers)
 			targets.push_back(entry.second);
@@ -68,6 +90,23 @@ status_t set_draggers_drawn(bool drawn)
 	// Each dragger applies the switch in its own window's thread.
 	for (const BMessenger& target : targets)
 		target.SendMessage(kMsgDraggersDrawnChanged);
+}
+
+// Another program (or this one) switched: from the display's event thread.
+void heard_draggers_drawn(bool drawn)
+{
+	apply_draggers_drawn(drawn);
+}
+
+status_t set_draggers_drawn(bool drawn)
+{
+	apply_draggers_drawn(drawn);
+	// Every other program hears it from the display; the next session from
+	// the file.
+	BPrivate::DisplayBackend* backend = BPrivate::display_backend();
+	if (backend != NULL)
+		backend->SetDraggersDrawn(drawn);
+	BPrivate::save_draggers_drawn(drawn);
 	return B_OK;
 }
 

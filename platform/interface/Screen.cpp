@@ -1,6 +1,7 @@
 #include <Screen.h>
 
 #include "display/DisplayBackend.h"
+#include "include/private/interface/WindowFeelPrivate.h"
 
 using BPrivate::display_backend;
 
@@ -29,6 +30,12 @@ status_t BScreen::SetToNext()
 color_space BScreen::ColorSpace()
 {
 	return fValid ? display_backend()->capabilities.screenSpace : B_NO_COLOR_SPACE;
+}
+
+BRect BPrivate::desktop_frame()
+{
+	BPrivate::DisplayBackend* backend = display_backend();
+	return backend != NULL ? backend->DisplayFrame() : BRect();
 }
 
 BRect BScreen::Frame()

@@ -14,6 +14,7 @@
 #include <Looper.h>
 #include <Message.h>
 #include <MessageFilter.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <Path.h>
 #include <View.h>
@@ -26,6 +27,31 @@ static const uint32 kDeleteReplicant = 'JAHA';
 // The replicant filter hands the removal to the shelf, so that the view is
 // not deleted while its own filter runs.
 static const uint32 kMsgRemoveReplicant = '_SRR';
+// A replicant changes its own state on input (a zoom, a scroll, its lock):
+// the shelf saves a while after the first such input, so that a burst of it
+// makes one write and a crash loses at most that while.
+static const uint32 kMsgSaveChanges = '_SSC';
+static const bigtime_t kSaveDelay = 1500000;
+
+// What the user gives a replicant: input, and the commands of its menus
+// (an invoked item adds "source"). Pointer motion without a button held
+// changes nothing a replicant keeps.
+static bool is_user_input(const BMessage* message)
+{
+	switch (message->what) {
+		case B_MOUSE_DOWN:
+		case B_MOUSE_UP:
+		case B_MOUSE_WHEEL_CHANGED:
+		case B_KEY_DOWN:
+		case B_KEY_UP:
+		case B_UNMAPPED_KEY_DOWN:
+			return true;
+		case B_MOUSE_MOVED:
+			return message->GetInt32("buttons", 0) != 0;
+		default:
+			return message->HasPointer("source");
+	}
+}
 
 namespace BPrivate {
 
@@ -52,9 +78,10 @@ public:
 	BShelf* fShelf; // NULL once the shelf let go of the container
 };
 
-// On each replicant: the dragger's "Remove Replicant", and drops, which land
-// on the shelf as if the replicant were not there (a replicant moved a little
-// is dropped on itself).
+// On each replicant and its handle: the user's input, after which the shelf
+// saves soon; the dragger's "Remove Replicant"; and drops, which land on the
+// shelf as if the replicant were not there (a replicant moved a little is
+// dropped on itself).
 class ShelfReplicantFilter : public BMessageFilter {
 public:
 	ShelfReplicantFilter(BShelf* shelf, BView* replicant, uint32 uniqueID, bool onDragger = false)
@@ -71,6 +98,8 @@ public:
 	{
 		if (fShelf == NULL)
 			return B_DISPATCH_MESSAGE;
+		if (is_user_input(message))
+			fShelf->_NoteInput();
 		if (message->what == B_ARCHIVED_OBJECT && message->WasDropped()) {
 			fShelf->_HandleDrop(message);
 			return B_SKIP_MESSAGE;
@@ -170,6 +199,7 @@ void BShelf::_Init(BView* view, bool allowDrags, const char* shelfType)
 	fContainerFilter = NULL;
 	fType = shelfType != NULL ? shelfType : "";
 	fNextID = 1;
+	fSaveRunner = NULL;
 	fAllowDragging = allowDrags;
 	fDirty = false;
 	if (fContainer != NULL) {
@@ -181,6 +211,8 @@ void BShelf::_Init(BView* view, bool allowDrags, const char* shelfType)
 
 BShelf::~BShelf()
 {
+	delete fSaveRunner;
+	fSaveRunner = NULL;
 	// Replicants change without telling (a zoom, a scroll): what they are
 	// now is saved, unless the container, and they with it, is gone.
 	if (fContainer != NULL)
@@ -236,13 +268,40 @@ void BShelf::_Forget(const BView* view)
 
 void BShelf::MessageReceived(BMessage* message)
 {
-	if (message->what != kMsgRemoveReplicant) {
-		BHandler::MessageReceived(message);
-		return;
+	switch (message->what) {
+		case kMsgRemoveReplicant: {
+			int32 uniqueID;
+			if (message->FindInt32("uniqueid", &uniqueID) == B_OK)
+				DeleteReplicant(static_cast<uint32>(uniqueID));
+			break;
+		}
+		case kMsgSaveChanges:
+			delete fSaveRunner;
+			fSaveRunner = NULL;
+			if (IsDirty())
+				_Changed();
+			break;
+		default:
+			BHandler::MessageReceived(message);
+			break;
 	}
-	int32 uniqueID;
-	if (message->FindInt32("uniqueid", &uniqueID) == B_OK)
-		DeleteReplicant(static_cast<uint32>(uniqueID));
+}
+
+void BShelf::_NoteInput()
+{
+	SetDirty(true);
+	if (fSaveRunner != NULL || (fPath.empty() && fStream == NULL))
+		return;
+	_EnsureHandler();
+	if (Looper() == NULL)
+		return;
+	BMessage save(kMsgSaveChanges);
+	fSaveRunner = new BMessageRunner(BMessenger(this), &save, kSaveDelay, 1);
+	if (fSaveRunner->InitCheck() != B_OK) {
+		// Without a timer the change waits for the next save.
+		delete fSaveRunner;
+		fSaveRunner = NULL;
+	}
 }
 
 // #pragma mark - load and save

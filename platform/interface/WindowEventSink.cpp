@@ -143,6 +143,15 @@ void WindowEventSink::WorkspaceChanged(int32 previous, int32 current)
 	}
 }
 
+void WindowEventSink::ScreenChanged(BRect frame)
+{
+	BMessage message(B_SCREEN_CHANGED);
+	message.AddInt64("when", system_time());
+	message.AddRect("frame", frame);
+	message.AddInt32("mode", B_RGB32);
+	fWindow.SendMessage(&message);
+}
+
 const BMessage* WindowEventSink::_DragMessage(const DragPayloadRef& payload)
 {
 	if (payload == nullptr)

@@ -35,6 +35,7 @@ public:
 	void CloseRequested() override;
 	void Exposed(const BRegion& region) override;
 	void WorkspaceChanged(int32 previous, int32 current) override;
+	void ScreenChanged(BRect frame) override;
 	bool DragEvent(const DisplayDragEvent& event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "storage/NodeMonitorService.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -13,6 +14,8 @@
 #include <AppDefs.h>
 #include <NodeMonitor.h>
 
+#include <algorithm>
+
 #include "storage/EntryRefPath.h"
 
 namespace BPrivate {
@@ -20,6 +23,12 @@ namespace BPrivate {
 namespace {
 
 const uint32 kWatchMask = IN_ATTRIB | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
+const uint32 kEntryMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+// A directory is never written to: its entries' writes would only wake us.
+const uint32 kDirectoryMask = IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | kEntryMask;
+// A directory's entries kept to name the nodes that go; past this many the
+// nodes of the others are reported as 0.
+const size_t kMaxEntries = 65536;
 
 void proc_path(int fd, char* buffer, size_t size)
 {
@@ -119,8 +128,9 @@ status_t NodeMonitorService::Watch(const node_ref& node, uint32 flags, const BMe
 	std::lock_guard<std::mutex> guard(fLock);
 	auto existing = fNodes.find(node);
 	if (existing != fNodes.end()) {
-		if ((flags & B_WATCH_DIRECTORY) != 0 && S_ISDIR(existing->second->last.st_mode))
-			return B_UNSUPPORTED;
+		if ((flags & B_WATCH_DIRECTORY) != 0 && existing->second->isDirectory &&
+		    !existing->second->entriesKnown)
+			_ReadEntries(existing->second.get());
 		for (Listener& listener : existing->second->listeners) {
 			if (listener.target == target) {
 				listener.flags |= flags;
@@ -153,12 +163,9 @@ status_t NodeMonitorService::Watch(const node_ref& node, uint32 flags, const BMe
 		close(watched->fd);
 		return B_ENTRY_NOT_FOUND;
 	}
-	// Entries of a directory would need watches on what it holds; for
-	// anything else the flag means nothing, as in the Be API.
-	if ((flags & B_WATCH_DIRECTORY) != 0 && S_ISDIR(watched->last.st_mode)) {
-		close(watched->fd);
-		return B_UNSUPPORTED;
-	}
+	// For anything but a directory B_WATCH_DIRECTORY means nothing, as in the
+	// Be API.
+	watched->isDirectory = S_ISDIR(watched->last.st_mode);
 	std::string directory;
 	if (current_location(watched->fd, &directory, &watched->name) != B_OK) {
 		close(watched->fd);
@@ -172,12 +179,14 @@ status_t NodeMonitorService::Watch(const node_ref& node, uint32 flags, const BMe
 
 	char link[64];
 	proc_path(watched->fd, link, sizeof(link));
-	watched->watch = inotify_add_watch(fInotify, link, kWatchMask);
+	watched->watch = inotify_add_watch(fInotify, link, watched->isDirectory ? kDirectoryMask : kWatchMask);
 	if (watched->watch < 0) {
 		status = errno == ENOSPC ? B_NO_MEMORY : errno_to_status(errno);
 		close(watched->fd);
 		return status;
 	}
+	if ((flags & B_WATCH_DIRECTORY) != 0 && watched->isDirectory)
+		_ReadEntries(watched.get());
 	watched->listeners.push_back({target, flags});
 	fByWatch[watched->watch] = watched.get();
 	fNodes[node] = std::move(watched);
@@ -261,6 +270,7 @@ void NodeMonitorService::_ReadEvents(Outbox* outbox)
 {
 	alignas(inotify_event) char buffer[16384];
 	std::vector<int> touched; // watch descriptors: a node may be forgotten meanwhile
+	std::vector<PendingMove> moves;
 	while (true) {
 		ssize_t length = read(fInotify, buffer, sizeof(buffer));
 		if (length <= 0)
@@ -274,16 +284,31 @@ void NodeMonitorService::_ReadEvents(Outbox* outbox)
 					touched.push_back(entry.first);
 				for (int watch : std::vector<int>(touched))
 					_Recheck(watch, outbox);
+				for (auto& entry : fByWatch) {
+					if (entry.second->entriesKnown)
+						_RescanEntries(entry.second, outbox);
+				}
 				continue;
 			}
 			auto found = fByWatch.find(event->wd);
 			if (found == fByWatch.end())
 				continue; // a watch we have already let go of
 			WatchedNode* watched = found->second;
+			if (event->len > 0) {
+				// About an entry of a watched directory, not the directory.
+				_HandleEntryEvent(watched, event, &moves, outbox);
+				continue;
+			}
 			if ((event->mask & (IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE)) != 0)
 				touched.push_back(event->wd);
 			_HandleEvent(watched, event->mask, outbox);
 		}
+	}
+	// Renames whose other half never came: the entry left our sight.
+	for (const PendingMove& move : moves) {
+		auto still = fByWatch.find(move.watch);
+		if (still != fByWatch.end())
+			_EntryRemoved(still->second, move.name, move.node, outbox);
 	}
 	// One stat notice per node and batch: a large write is many IN_MODIFYs.
 	for (int watch : touched) {
@@ -314,6 +339,140 @@ void NodeMonitorService::_HandleEvent(WatchedNode* watched, uint32 mask, Outbox*
 		}
 		watched->statChanged = true;
 	}
+}
+
+void NodeMonitorService::_HandleEntryEvent(WatchedNode* watched, const inotify_event* event,
+                                           std::vector<PendingMove>* moves, Outbox* outbox)
+{
+	if (!watched->entriesKnown)
+		return; // nobody asked for its entries
+	std::string name(event->name, strnlen(event->name, event->len));
+	if (name.empty())
+		return;
+	if ((event->mask & IN_CREATE) != 0) {
+		_EntryCreated(watched, name, outbox);
+	} else if ((event->mask & IN_DELETE) != 0) {
+		auto known = watched->entries.find(name);
+		ino_t node = known != watched->entries.end() ? known->second : 0;
+		_EntryRemoved(watched, name, node, outbox);
+	} else if ((event->mask & IN_MOVED_FROM) != 0) {
+		auto known = watched->entries.find(name);
+		ino_t node = known != watched->entries.end() ? known->second : 0;
+		if (known != watched->entries.end())
+			watched->entries.erase(known);
+		moves->push_back({event->cookie, event->wd, name, node});
+	} else if ((event->mask & IN_MOVED_TO) != 0) {
+		auto from = std::find_if(moves->begin(), moves->end(), [&](const PendingMove& move) {
+			return move.cookie == event->cookie;
+		});
+		if (from == moves->end()) {
+			_EntryCreated(watched, name, outbox);
+			return;
+		}
+		PendingMove move = *from;
+		moves->erase(from);
+		auto source = fByWatch.find(move.watch);
+		WatchedNode* fromDirectory = source != fByWatch.end() ? source->second : NULL;
+		struct stat st;
+		ino_t node = move.node;
+		if (fstatat(watched->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+			node = st.st_ino;
+		if (watched->entries.size() < kMaxEntries)
+			watched->entries[name] = node;
+		BMessage message(B_NODE_MONITOR);
+		message.AddInt32("opcode", B_ENTRY_MOVED);
+		message.AddInt32("device", int32(watched->node.device));
+		message.AddInt64("from directory",
+		                 int64(fromDirectory != NULL ? fromDirectory->node.node : 0));
+		message.AddInt64("to directory", int64(watched->node.node));
+		message.AddInt64("node", int64(node));
+		message.AddString("name", name.c_str());
+		message.AddString("from name", move.name.c_str());
+		message.AddInt32("node device", int32(watched->node.device));
+		_Post(watched, B_WATCH_DIRECTORY, message, outbox);
+		if (fromDirectory != NULL && fromDirectory != watched)
+			_Post(fromDirectory, B_WATCH_DIRECTORY, message, outbox);
+	}
+}
+
+void NodeMonitorService::_EntryCreated(WatchedNode* watched, const std::string& name,
+                                       Outbox* outbox)
+{
+	struct stat st;
+	ino_t node = 0;
+	if (fstatat(watched->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+		node = st.st_ino;
+	if (watched->entries.size() < kMaxEntries)
+		watched->entries[name] = node;
+	BMessage message(B_NODE_MONITOR);
+	message.AddInt32("opcode", B_ENTRY_CREATED);
+	message.AddInt32("device", int32(watched->node.device));
+	message.AddInt64("directory", int64(watched->node.node));
+	message.AddInt64("node", int64(node));
+	message.AddString("name", name.c_str());
+	_Post(watched, B_WATCH_DIRECTORY, message, outbox);
+}
+
+void NodeMonitorService::_EntryRemoved(WatchedNode* watched, const std::string& name, ino_t node,
+                                       Outbox* outbox)
+{
+	watched->entries.erase(name);
+	BMessage message(B_NODE_MONITOR);
+	message.AddInt32("opcode", B_ENTRY_REMOVED);
+	message.AddInt32("device", int32(watched->node.device));
+	message.AddInt64("directory", int64(watched->node.node));
+	message.AddInt64("node", int64(node));
+	message.AddString("name", name.c_str());
+	_Post(watched, B_WATCH_DIRECTORY, message, outbox);
+}
+
+// The entries as they are now, read through the descriptor we hold (the
+// directory may have moved since it was watched).
+static bool list_entries(int fd, std::map<std::string, ino_t>* entries)
+{
+	int dirFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (dirFd < 0)
+		return false;
+	DIR* dir = fdopendir(dirFd);
+	if (dir == NULL) {
+		close(dirFd);
+		return false;
+	}
+	entries->clear();
+	while (struct dirent* entry = readdir(dir)) {
+		if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
+			continue;
+		if (entries->size() >= kMaxEntries)
+			break;
+		(*entries)[entry->d_name] = entry->d_ino;
+	}
+	closedir(dir);
+	return true;
+}
+
+void NodeMonitorService::_ReadEntries(WatchedNode* watched)
+{
+	watched->entriesKnown = list_entries(watched->fd, &watched->entries);
+}
+
+void NodeMonitorService::_RescanEntries(WatchedNode* watched, Outbox* outbox)
+{
+	std::map<std::string, ino_t> now;
+	if (!list_entries(watched->fd, &now))
+		return;
+	std::map<std::string, ino_t> before;
+	before.swap(watched->entries);
+	for (const auto& [name, node] : before) {
+		auto still = now.find(name);
+		if (still == now.end() || still->second != node)
+			_EntryRemoved(watched, name, node, outbox);
+	}
+	for (const auto& [name, node] : now) {
+		auto was = before.find(name);
+		if (was == before.end() || was->second != node)
+			_EntryCreated(watched, name, outbox);
+	}
+	watched->entries.swap(now);
 }
 
 void NodeMonitorService::_Recheck(int watch, Outbox* outbox)

@@ -7,8 +7,16 @@
 // the descriptor's /proc link tells where the node went, even into a
 // directory nobody watches. An unlink arrives as IN_ATTRIB with st_nlink 0
 // while the descriptor keeps the inode alive.
+//
+// A directory is watched for its entries too: inotify names the entry that
+// came, went or was renamed, and the service keeps what each such directory
+// held (name to inode, bounded) to say which node an entry was. A rename is
+// the pair IN_MOVED_FROM/IN_MOVED_TO with one cookie; half a pair left at the
+// end of a batch is an entry that left for, or came from, where nobody looks.
 
 #include <sys/stat.h>
+
+struct inotify_event;
 
 #include <map>
 #include <memory>
@@ -47,7 +55,19 @@ private:
 		struct stat last;      // the stat last reported
 		bool modified = false; // IN_MODIFY seen in the current batch
 		bool statChanged = false;
+		bool isDirectory = false;
+		// Its entries, once a listener asked for them; incomplete when the
+		// directory holds more than kMaxEntries.
+		bool entriesKnown = false;
+		std::map<std::string, ino_t> entries;
 		std::vector<Listener> listeners;
+	};
+	// The first half of a rename, waiting for its IN_MOVED_TO.
+	struct PendingMove {
+		uint32 cookie;
+		int watch;
+		std::string name;
+		ino_t node;
 	};
 	typedef std::vector<std::pair<BMessenger, BMessage>> Outbox;
 
@@ -57,6 +77,14 @@ private:
 	void _Run();
 	void _ReadEvents(Outbox* outbox);
 	void _HandleEvent(WatchedNode* watched, uint32 mask, Outbox* outbox);
+	void _HandleEntryEvent(WatchedNode* watched, const struct inotify_event* event,
+	                       std::vector<PendingMove>* moves, Outbox* outbox);
+	void _EntryCreated(WatchedNode* watched, const std::string& name, Outbox* outbox);
+	void _EntryRemoved(WatchedNode* watched, const std::string& name, ino_t node,
+	                   Outbox* outbox);
+	void _ReadEntries(WatchedNode* watched);
+	// After lost events: what came and went since the entries were known.
+	void _RescanEntries(WatchedNode* watched, Outbox* outbox);
 	void _Recheck(int watch, Outbox* outbox);
 	void _Moved(WatchedNode* watched, Outbox* outbox);
 	void _Removed(WatchedNode* watched, Outbox* outbox);

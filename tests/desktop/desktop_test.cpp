@@ -2,6 +2,7 @@
 // covers the screen, replicants handed to it are shelved at their drop point
 // and come back with a new desktop, and its menu switches the handles.
 
+#include <Bitmap.h>
 #include <Dragger.h>
 #include <Menu.h>
 #include <MenuItem.h>
@@ -21,11 +22,13 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MessagePrivate.h"
 #include "desktop/DesktopFolder.h"
 #include "desktop/DesktopView.h"
 #include "desktop/DesktopWindow.h"
+#include "desktop/IconTheme.h"
 #include "desktop/ShelfLocation.h"
 #include "display/offscreen/OffscreenControl.h"
 #include "platform/interface/InterfaceTestSupport.h"
@@ -170,9 +173,8 @@ TEST_F(DesktopTest, WindowCoversTheScreenUnderEveryOtherOnAllWorkspaces)
 	EXPECT_EQ(pixel.green, DesktopView::kBackground.green);
 	EXPECT_EQ(pixel.blue, DesktopView::kBackground.blue);
 
-	// A new screen size: the window follows it.
+	// A new screen size: the display tells the window, which follows it.
 	control()->SetScreenSize(1024, 768);
-	desktop->PostMessage(B_SCREEN_CHANGED);
 	EXPECT_TRUE(wait_for([&] { return control()->FrameOf(surface) == BRect(0, 0, 1023, 767); }));
 	ASSERT_TRUE(settle_window(desktop));
 	desktop->Lock();
@@ -363,4 +365,101 @@ TEST(DesktopFolderPath, ComesFromTheUserDirsElseTheHome)
 	if (oldConfig != NULL)
 		setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
 	EXPECT_EQ(system(("rm -rf '" + home + "'").c_str()), 0);
+}
+
+TEST_F(DesktopTest, IconsFollowTheFolderAsFilesComeGoAndChangeName)
+{
+	std::string folder = dir + "/Desktop";
+	ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+	std::ofstream((folder + "/b.txt").c_str()) << "b";
+	Open(folder);
+	auto names = [&] {
+		std::vector<std::string> shown;
+		desktop->Lock();
+		for (int32 i = 0; i < desktop->View()->CountIcons(); i++)
+			shown.push_back(desktop->View()->IconName(i));
+		desktop->Unlock();
+		return shown;
+	};
+	ASSERT_EQ(names(), std::vector<std::string>({"b.txt"}));
+	// Selected, it stays selected while others come and go.
+	desktop->Lock();
+	BRect cell = desktop->View()->IconCell(0);
+	desktop->Unlock();
+	control()->Click(BPoint((cell.left + cell.right) / 2, cell.top + 16));
+	ASSERT_TRUE(sync_window(desktop));
+
+	std::ofstream((folder + "/a.png").c_str()) << "a";
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"a.png", "b.txt"}); }));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), 1);
+	desktop->Unlock();
+	ASSERT_EQ(rename((folder + "/a.png").c_str(), (folder + "/c.png").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"b.txt", "c.png"}); }));
+	ASSERT_EQ(unlink((folder + "/b.txt").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"c.png"}); }));
+	desktop->Lock();
+	EXPECT_EQ(desktop->View()->Selection(), -1) << "the selected file went";
+	desktop->Unlock();
+
+	// The folder gone: nothing is left to show; made again, with files, it
+	// is shown again.
+	ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+	EXPECT_TRUE(wait_for([&] { return names().empty(); }));
+	std::ofstream((dir + "/beside.txt").c_str()) << "not on the desktop";
+	ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+	std::ofstream((folder + "/again.txt").c_str()) << "again";
+	EXPECT_TRUE(wait_for([&] { return names() == std::vector<std::string>({"again.txt"}); }));
+	std::ofstream((folder + "/more.txt").c_str()) << "more";
+	EXPECT_TRUE(
+	    wait_for([&] { return names() == std::vector<std::string>({"again.txt", "more.txt"}); }));
+}
+
+TEST(DesktopIconTheme, FindsTheTypesIconThenItsGenericOnesOnceEach)
+{
+	char folder[] = "/tmp/desktop_icons_XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	std::string root = folder;
+	std::string samples = std::string(getenv("PL_SOURCE_DIR") != NULL ? getenv("PL_SOURCE_DIR")
+	                                                                   : ".") +
+	                      "/samples/";
+	auto put = [&](const std::string& path, const std::string& sample) {
+		std::string dir = root + "/" + path.substr(0, path.rfind('/'));
+		EXPECT_EQ(system(("mkdir -p '" + dir + "'").c_str()), 0);
+		EXPECT_EQ(system(("cp '" + samples + sample + "' '" + root + "/" + path + "'").c_str()), 0);
+	};
+	// 64 x 48, 320 x 240 and 1 x 50 pictures tell the icons apart.
+	put("icons/hicolor/32x32/mimetypes/image-png.png", "quadrants.png");
+	put("icons/hicolor/48x48/mimetypes/image-x-generic.png", "a.png");
+	put("icons/hicolor/32x32/mimetypes/text-x-generic.png", "column.png");
+	put("icons/hicolor/24x24/places/folder.png", "quadrants.png");
+	// A damaged icon in the theme that comes first is passed over.
+	put("icons/Adwaita/32x32/mimetypes/text-plain.png", "notes.txt");
+	ASSERT_EQ(mkdir((root + "/mime").c_str(), 0700), 0);
+	std::ofstream(root + "/mime/generic-icons") << "application/x-special:image-x-generic\n"
+	                                              << "no colon here\n"
+	                                              << "application/x-path:../../a\n";
+
+	IconTheme theme(32, {root + "/icons"});
+	auto width = [&](const char* type) {
+		const BBitmap* icon = theme.IconFor(type);
+		return icon != NULL ? (int32) icon->Bounds().Width() + 1 : -1;
+	};
+	EXPECT_EQ(width("image/png"), 64);
+	EXPECT_EQ(width("image/jpeg"), 320) << "the generic icon of its supertype";
+	EXPECT_EQ(width("text/plain"), 1);
+	EXPECT_EQ(width("application/x-special"), 320) << "shared-mime-info's generic icon";
+	EXPECT_EQ(width("inode/directory"), 64);
+	EXPECT_EQ(width("application/x-path"), -1) << "an icon name is never a path";
+	EXPECT_EQ(width("application/x-unknown"), -1);
+	EXPECT_EQ(theme.IconNames("image/png"),
+	          std::vector<std::string>({"image-png", "image-x-generic", "application-x-generic"}));
+
+	// Looked up once: what was found stays, what was not stays missing.
+	const BBitmap* png = theme.IconFor("image/png");
+	put("icons/hicolor/32x32/mimetypes/application-x-generic.png", "a.png");
+	EXPECT_EQ(system(("rm -rf '" + root + "/icons/hicolor/32x32'").c_str()), 0);
+	EXPECT_EQ(theme.IconFor("image/png"), png);
+	EXPECT_EQ(width("application/x-unknown"), -1);
+	EXPECT_EQ(system(("rm -rf '" + root + "'").c_str()), 0);
 }

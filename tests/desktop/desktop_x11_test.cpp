@@ -8,14 +8,19 @@
 #include <View.h>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include <xcb/randr.h>
 
 #include "app/DesktopHandoff.h"
 #include "app/MessagePrivate.h"
@@ -35,6 +40,7 @@ class DesktopX11Test : public WithWindowManager<> {
 protected:
 	void TearDown() override
 	{
+		ForgetDesktopFolder();
 		Kill();
 		XvfbTest::TearDown();
 	}
@@ -90,7 +96,163 @@ protected:
 		});
 	}
 
+	// pelivant showing samples/a.png, its window once the picture is drawn
+	// (XCB_WINDOW_NONE if it never was), its content origin and the pixel at
+	// the picture's centre.
+	xcb_window_t OpenViewer(pid_t* program, int* x, int* y, uint32_t* centre)
+	{
+		const char* source = getenv("PL_SOURCE_DIR");
+		std::string viewer = binary_dir() + "/bin/pelivant";
+		std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
+		char* argv[] = {viewer.data(), picture.data(), NULL};
+		setenv("PL_DISPLAY_BACKEND", "x11", 1);
+		int result = posix_spawn(program, viewer.c_str(), NULL, NULL, argv, environ);
+		unsetenv("PL_DISPLAY_BACKEND");
+		if (result != 0)
+			return XCB_WINDOW_NONE;
+		xcb_window_t window = XCB_WINDOW_NONE;
+		WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
+		int width = 0, height = 0;
+		std::vector<uint32_t> shown;
+		if (window == XCB_WINDOW_NONE || !WaitFor([&] {
+			    return ContentFrame(window, x, y, &width, &height) && width == 320 &&
+			           height == 240;
+		    }) || !WaitFor([&] {
+			    shown = Pixels(window, 160, 120, 1, 1);
+			    return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
+		    }))
+			return XCB_WINDOW_NONE;
+		// Drawn: the same twice a while apart.
+		uint32_t last = shown[0] & 0xFFFFFF;
+		WaitFor([&] {
+			usleep(100000);
+			shown = Pixels(window, 160, 120, 1, 1);
+			uint32_t now = shown.empty() ? 0 : shown[0] & 0xFFFFFF;
+			bool same = now == last;
+			last = now;
+			return same;
+		});
+		*centre = last;
+		return window;
+	}
+
+	// Drags the viewer's picture by its handle (3 pixels into it, at the
+	// view's top left) and lets go at (dropX, dropY): held 8 pixels into the
+	// view, it belongs at (dropX - 8, dropY - 8).
+	bool DragOut(int x, int y, int dropX, int dropY)
+	{
+		std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
+		                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
+		                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
+		for (int step = 1; step <= 20; step++) {
+			drag += " mousemove " + std::to_string(x + 8 + (dropX - x - 8) * step / 20) + " " +
+			        std::to_string(y + 8 + (dropY - y - 8) * step / 20) + " sleep 0.03";
+		}
+		drag += " sleep 0.2 mouseup 1";
+		return Server()->Run(drag) == 0;
+	}
+
+	// The same, tried again while |landed| does not come true: a loaded
+	// machine may stretch the few milliseconds a drag takes to start.
+	template <typename Condition>
+	bool DragOutUntil(int x, int y, int dropX, int dropY, Condition landed)
+	{
+		for (int attempt = 0; attempt < 3; attempt++) {
+			if (!DragOut(x, y, dropX, dropY))
+				return false;
+			if (WaitFor(landed, 5))
+				return true;
+		}
+		return false;
+	}
+
+	// Opens the pop-up menu at (x, y) with the secondary button and, once
+	// it shows on the screen, chooses its first item.
+	bool ChooseFirstItem(int x, int y)
+	{
+		std::vector<uint32_t> before = Pixels(ObserverRoot(), x + 4, y + 2, 40, 10);
+		if (Server()->Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+		                  " click 3") != 0)
+			return false;
+		if (!WaitFor([&] { return Pixels(ObserverRoot(), x + 4, y + 2, 40, 10) != before; }))
+			return false;
+		return Server()->Run("xdotool sleep 0.2 mousemove " + std::to_string(x + 30) + " " +
+		                     std::to_string(y + 8) + " sleep 0.2 click 1") == 0;
+	}
+
+	static std::string ShelfPath()
+	{
+		const char* data = getenv("XDG_DATA_HOME");
+		return std::string(data != NULL ? data : "") + "/pl-platform/desktop/shelf";
+	}
+
+	static void Quit(pid_t* program)
+	{
+		if (*program <= 0)
+			return;
+		kill(*program, SIGKILL);
+		waitpid(*program, NULL, 0);
+		*program = -1;
+	}
+
+	// A desktop folder of the test's own, through the user's dirs file of
+	// the test's private configuration folder. Empty on failure.
+	std::string UseDesktopFolder()
+	{
+		const char* config = getenv("XDG_CONFIG_HOME");
+		char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
+		if (config == NULL || mkdtemp(folder) == NULL)
+			return std::string();
+		mkdir(config, 0700);
+		FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
+		if (dirs == NULL)
+			return std::string();
+		fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
+		fclose(dirs);
+		fFolder = folder;
+		return fFolder;
+	}
+
+	void ForgetDesktopFolder()
+	{
+		const char* config = getenv("XDG_CONFIG_HOME");
+		if (config != NULL)
+			unlink((std::string(config) + "/user-dirs.dirs").c_str());
+		if (!fFolder.empty())
+			Server()->Run("rm -rf '" + fFolder + "'");
+		fFolder.clear();
+	}
+
+	static bool WriteFile(const std::string& path)
+	{
+		FILE* out = fopen(path.c_str(), "w");
+		if (out == NULL)
+			return false;
+		fputs("notes\n", out);
+		return fclose(out) == 0;
+	}
+
+	// Whether any pixel of the rectangle is not the desktop's background
+	// (with |color| < 0), or is |color|.
+	bool AnyPixel(xcb_window_t window, int x, int y, int width, int height, int64_t color = -1)
+	{
+		std::vector<uint32_t> pixels = Pixels(window, x, y, width, height);
+		return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t pixel) {
+			pixel &= 0xFFFFFF;
+			return color < 0 ? pixel != 0x336698 : pixel == (uint32_t) color;
+		});
+	}
+
+	// The replicants of earlier tests are not this one's.
+	static void ForgetShelf()
+	{
+		const char* data = getenv("XDG_DATA_HOME");
+		if (data != NULL)
+			unlink((std::string(data) + "/pl-platform/desktop/shelf").c_str());
+	}
+
 	pid_t fProgram = -1;
+	std::string fFolder;
 };
 
 } // namespace
@@ -180,40 +342,12 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 	xcb_window_t desktop = WaitForDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 
-	const char* source = getenv("PL_SOURCE_DIR");
-	std::string viewer = binary_dir() + "/bin/pelivant";
-	std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
-	char* argv[] = {viewer.data(), picture.data(), NULL};
 	pid_t program = -1;
-	setenv("PL_DISPLAY_BACKEND", "x11", 1);
-	ASSERT_EQ(posix_spawn(&program, viewer.c_str(), NULL, NULL, argv, environ), 0);
-	unsetenv("PL_DISPLAY_BACKEND");
-	xcb_window_t window = XCB_WINDOW_NONE;
-	WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	xcb_window_t window = OpenViewer(&program, &x, &y, &centre);
 	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "no viewer window";
-	int x = 0, y = 0, width = 0, height = 0;
-	ASSERT_TRUE(WaitFor([&] {
-		return ContentFrame(window, &x, &y, &width, &height) && width == 320 && height == 240;
-	}));
-	std::vector<uint32_t> shown;
-	ASSERT_TRUE(WaitFor([&] {
-		shown = Pixels(window, 160, 120, 1, 1);
-		return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
-	}));
-	uint32_t centre = shown[0] & 0xFFFFFF;
-
-	// Pressed 3 pixels into the handle at the view's top left; the drag
-	// starts once the pointer has moved 5 pixels, held 8 pixels into the
-	// view; released at 700,400, the view belongs at 692,392.
-	std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
-	                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
-	                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
-	for (int step = 1; step <= 20; step++) {
-		drag += " mousemove " + std::to_string(x + 8 + (700 - x - 8) * step / 20) + " " +
-		        std::to_string(y + 8 + (400 - y - 8) * step / 20) + " sleep 0.03";
-	}
-	drag += " sleep 0.2 mouseup 1";
-	ASSERT_EQ(Server()->Run(drag), 0);
+	ASSERT_TRUE(DragOut(x, y, 700, 400));
 
 	uint32_t seen = 0;
 	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
@@ -225,11 +359,229 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 	          0);
 	int status = -1;
 	EXPECT_TRUE(WaitFor([&] { return waitpid(program, &status, WNOHANG) == program; }));
-	if (status == -1) {
-		kill(program, SIGKILL);
-		waitpid(program, NULL, 0);
-	}
+	if (status == -1)
+		Quit(&program);
 	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
 	if (HasFailure())
 		Server()->Run("import -window root " + binary_dir() + "/desktop-drag-failure.png");
+}
+
+// A replicant zoomed on the desktop is saved soon after, without anything
+// else happening: killed 3 seconds later, the desktop brings it back zoomed.
+TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
+{
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	ASSERT_NE(OpenViewer(&program, &x, &y, &centre), (xcb_window_t) XCB_WINDOW_NONE);
+	ASSERT_TRUE(DragOutUntil(x, y, 900, 500, [&] { return access(ShelfPath().c_str(), F_OK) == 0; }));
+	Quit(&program);
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 892 + 160, 492 + 120, centre, &seen)) << std::hex << seen;
+
+	// A replicant comes to the desktop locked, as wallpaper: "Lock", the
+	// first item of its handle's menu, frees it. Clicked, it has the keys:
+	// three zooms in double it.
+	std::vector<uint32_t> before = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+	ASSERT_TRUE(ChooseFirstItem(895, 495));
+	ASSERT_EQ(Server()->Run("xdotool mousemove 1052 612 click 1 sleep 0.3 key plus key plus key "
+	                        "plus"),
+	          0);
+	std::vector<uint32_t> zoomed;
+	ASSERT_TRUE(WaitFor([&] {
+		zoomed = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		return !zoomed.empty() && zoomed != before;
+	})) << "the replicant did not zoom";
+	// Settled: the same twice in a row.
+	ASSERT_TRUE(WaitFor([&] {
+		std::vector<uint32_t> again = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		bool same = again == zoomed;
+		zoomed = again;
+		return same;
+	}));
+
+	sleep(3);
+	Kill();
+	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
+	Launch();
+	desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window after the restart";
+	std::vector<uint32_t> after;
+	EXPECT_TRUE(WaitFor([&] {
+		after = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
+		return after == zoomed;
+	})) << "the zoom was not kept";
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-zoom-failure.png");
+	ForgetShelf();
+}
+
+// "Show Replicants" in the desktop's menu is the user's switch for every
+// program on the display: the viewer's handle, in another process, goes and
+// comes back, and a viewer started meanwhile starts without it.
+TEST_F(DesktopX11Test, ShowReplicantsSwitchesTheHandlesOfEveryProgram)
+{
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	xcb_window_t window = OpenViewer(&program, &x, &y, &centre);
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "no viewer window";
+	std::vector<uint32_t> handle = Pixels(window, 0, 0, 8, 8);
+	ASSERT_FALSE(handle.empty());
+
+	// The menu opens at the pointer; its first item is the switch.
+	auto choose = [&] { return ChooseFirstItem(1000, 500); };
+	ASSERT_TRUE(choose());
+	std::vector<uint32_t> bare;
+	EXPECT_TRUE(WaitFor([&] {
+		bare = Pixels(window, 0, 0, 8, 8);
+		return !bare.empty() && bare != handle;
+	})) << "the viewer's handle is still shown";
+
+	// A viewer started now asks the display, not its own default.
+	pid_t second = -1;
+	Quit(&program);
+	ASSERT_TRUE(WaitFor([&] { return FindClient("a.png   100%") == XCB_WINDOW_NONE; }));
+	window = OpenViewer(&second, &x, &y, &centre);
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE);
+	EXPECT_TRUE(WaitFor([&] { return Pixels(window, 0, 0, 8, 8) == bare; }))
+	    << "a new viewer shows the handle";
+
+	ASSERT_TRUE(choose());
+	EXPECT_TRUE(WaitFor([&] { return Pixels(window, 0, 0, 8, 8) == handle; }))
+	    << "the handle did not come back";
+	Quit(&second);
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-switch-failure.png");
+}
+
+// The desktop folder is watched: a file put there shows as an icon, and
+// goes with the file.
+TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
+{
+	std::string folder = UseDesktopFolder();
+	ASSERT_FALSE(folder.empty());
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
+	// The first cell, at the top left: bare until a file comes.
+	EXPECT_FALSE(AnyPixel(desktop, 8, 8, 96, 72));
+	ASSERT_TRUE(WriteFile(folder + "/notes.txt"));
+	EXPECT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); }))
+	    << "no icon for the new file";
+	unlink((folder + "/notes.txt").c_str());
+	EXPECT_TRUE(WaitFor([&] { return !AnyPixel(desktop, 8, 8, 96, 72); }))
+	    << "the icon of a removed file stays";
+}
+
+// A replicant on the desktop is wallpaper: the icons are drawn over it, and
+// a click on an icon over it reaches the desktop, which selects the icon.
+TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
+{
+	std::string folder = UseDesktopFolder();
+	ASSERT_FALSE(folder.empty());
+	ASSERT_TRUE(WriteFile(folder + "/notes.txt"));
+	ForgetShelf();
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	ASSERT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); }));
+
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	ASSERT_NE(OpenViewer(&program, &x, &y, &centre), (xcb_window_t) XCB_WINDOW_NONE);
+	// Dropped over the icon: the picture covers 2,2 to 321,241.
+	// Once the desktop has it (and saved it), the viewer's window goes, so as
+	// not to hide what the desktop shows.
+	ASSERT_TRUE(DragOutUntil(x, y, 10, 10, [&] { return access(ShelfPath().c_str(), F_OK) == 0; }));
+	Quit(&program);
+	uint32_t seen = 0;
+	ASSERT_TRUE(WaitForPixel(desktop, 2 + 160, 2 + 120, centre, &seen)) << std::hex << seen;
+
+	// The icon's picture (a light sheet, where the picture's corner is dark)
+	// shows over the replicant's.
+	auto iconShown = [&] {
+		std::vector<uint32_t> over = Pixels(desktop, 40, 12, 32, 32);
+		return std::count_if(over.begin(), over.end(), [](uint32_t pixel) {
+			       return (pixel & 0xFF) >= 0xD0 && ((pixel >> 8) & 0xFF) >= 0xD0 &&
+			              ((pixel >> 16) & 0xFF) >= 0xD0;
+		       }) > 50;
+	};
+	EXPECT_TRUE(WaitFor(iconShown)) << "the icon is not drawn over the replicant";
+
+	// Selected by a click through the picture: the name is highlighted.
+	const uint32_t kSelection = 0x508CDC;
+	EXPECT_FALSE(AnyPixel(desktop, 8, 8, 96, 72, kSelection));
+	ASSERT_EQ(Server()->Run("xdotool mousemove 56 28 click 1"), 0);
+	EXPECT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72, kSelection); }))
+	    << "the icon was not selected";
+	// A click on the picture away from the icon clears the selection.
+	ASSERT_EQ(Server()->Run("xdotool sleep 0.6 mousemove 200 200 click 1"), 0);
+	EXPECT_TRUE(WaitFor([&] { return !AnyPixel(desktop, 8, 8, 96, 72, kSelection); }));
+	if (HasFailure())
+		Server()->Run("import -window root " + binary_dir() + "/desktop-locked-failure.png");
+	ForgetShelf();
+}
+
+// The screen changes under the desktop (RandR, as when a monitor is added or
+// its mode changed): the desktop window follows it.
+TEST_F(DesktopX11Test, TheDesktopFollowsTheScreenThroughRandR)
+{
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	int x = -1, y = -1, width = 0, height = 0;
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1920 && height == 1080;
+	}));
+
+	// Xvfb resizes its screen only with its one output switched off.
+	auto resize = [&](uint16_t newWidth, uint16_t newHeight) {
+		xcb_connection_t* c = Observer();
+		auto* resources = xcb_randr_get_screen_resources_current_reply(
+		    c, xcb_randr_get_screen_resources_current(c, ObserverRoot()), nullptr);
+		if (resources == nullptr)
+			return false;
+		xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources);
+		for (int i = 0; i < resources->num_crtcs; i++) {
+			free(xcb_randr_set_crtc_config_reply(
+			    c,
+			    xcb_randr_set_crtc_config(c, crtcs[i], XCB_CURRENT_TIME,
+			                              resources->config_timestamp, 0, 0, XCB_NONE,
+			                              XCB_RANDR_ROTATION_ROTATE_0, 0, nullptr),
+			    nullptr));
+		}
+		free(resources);
+		xcb_generic_error_t* error = xcb_request_check(
+		    c, xcb_randr_set_screen_size_checked(c, ObserverRoot(), newWidth, newHeight, 300, 200));
+		free(error);
+		return error == nullptr;
+	};
+	ASSERT_TRUE(resize(1280, 720));
+	EXPECT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1280 && height == 720;
+	})) << width << "x" << height;
+	uint32_t seen = 0;
+	EXPECT_TRUE(WaitForPixel(desktop, 1270, 710, 0x336698, &seen)) << std::hex << seen;
+	ASSERT_TRUE(resize(1600, 1000));
+	EXPECT_TRUE(WaitFor([&] {
+		return ContentFrame(desktop, &x, &y, &width, &height) && width == 1600 && height == 1000;
+	})) << width << "x" << height;
+	EXPECT_TRUE(WaitForPixel(desktop, 1590, 990, 0x336698, &seen)) << std::hex << seen;
+	// The suite's other tests expect the screen they started with.
+	resize(1920, 1080);
 }

@@ -23,9 +23,22 @@ void OffscreenControl::SetScreenSize(int32 width, int32 height)
 {
 	if (width < 1 || height < 1 || width > 16384 || height > 16384)
 		return;
-	std::lock_guard<std::mutex> lock(fBackend->fLock);
-	fBackend->fScreenWidth = width;
-	fBackend->fScreenHeight = height;
+	// Every window hears of it, as from a monitor change on a real display.
+	OffscreenBackend::Deliveries deliveries;
+	std::lock_guard<std::mutex> delivering(fBackend->fDeliveryLock);
+	{
+		std::lock_guard<std::mutex> lock(fBackend->fLock);
+		if (width == fBackend->fScreenWidth && height == fBackend->fScreenHeight)
+			return;
+		fBackend->fScreenWidth = width;
+		fBackend->fScreenHeight = height;
+		BRect frame(0, 0, width - 1, height - 1);
+		for (OffscreenSurface* surface : fBackend->fStack) {
+			DisplayEventSink* sink = surface->fSink;
+			deliveries.push_back([sink, frame] { sink->ScreenChanged(frame); });
+		}
+	}
+	fBackend->_Deliver(deliveries);
 }
 
 void OffscreenControl::SetWorkspaceCount(int32 count)

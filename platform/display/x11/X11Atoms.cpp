@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "display/DisplayDrag.h"
+#include "display/x11/X11ReplicantSwitch.h"
 
 namespace BPrivate {
 
@@ -57,6 +58,7 @@ const AtomName kAtomNames[] = {
     {kDragMessageType, &X11Atoms::dragMessageType},
     {kUriListType, &X11Atoms::uriListType},
     {"_PL_DROP_DATA", &X11Atoms::dropProperty},
+    {kShowReplicantsProperty, &X11Atoms::showReplicants},
 };
 
 } // namespace

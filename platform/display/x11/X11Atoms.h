@@ -49,6 +49,7 @@ struct X11Atoms {
 	xcb_atom_t dragMessageType; // kDragMessageType
 	xcb_atom_t uriListType;     // kUriListType
 	xcb_atom_t dropProperty;    // where a drop's data is delivered to us
+	xcb_atom_t showReplicants;  // kShowReplicantsProperty on the root
 };
 
 // Interns every atom of X11Atoms; returns false if the server refused any.

@@ -1,6 +1,8 @@
 #include "display/x11/X11Backend.h"
 
 #include <math.h>
+
+#include <xcb/randr.h>
 #include <stdio.h>
 
 #include "display/x11/X11DragSource.h"
@@ -9,6 +11,7 @@
 #include "display/x11/X11EventThread.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Pointer.h"
+#include "display/x11/X11ReplicantSwitch.h"
 #include "display/x11/X11Screen.h"
 #include "display/x11/X11Window.h"
 #include "display/x11/X11Workspaces.h"
@@ -56,6 +59,12 @@ status_t X11Backend::Init(const char* displayName)
 	if (!fDragSource || !fDropTarget)
 		return B_NO_MEMORY;
 	fDispatcher->SetDragAndDrop(fDragSource.get(), fDropTarget.get());
+	// Monitors added, removed or resized (RandR) change the screen under
+	// every window.
+	if (fConnection.RandrEventBase() != 0) {
+		xcb_randr_select_input(fConnection.Connection(), fConnection.Root(),
+		                       XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE);
+	}
 	fEventThread.reset(new (std::nothrow) X11EventThread(fConnection, *fDispatcher));
 	if (!fEventThread)
 		return B_NO_MEMORY;
@@ -102,6 +111,12 @@ xcb_window_t X11Backend::WindowOf(DisplaySurface* surface)
 BRect X11Backend::ScreenFrame()
 {
 	ScreenRect frame = x11_screen_frame(fConnection);
+	return BRect(0, 0, frame.width - 1, frame.height - 1);
+}
+
+BRect X11Backend::DisplayFrame()
+{
+	ScreenRect frame = x11_root_frame(fConnection);
 	return BRect(0, 0, frame.width - 1, frame.height - 1);
 }
 
@@ -160,6 +175,16 @@ void X11Backend::ObscureCursor()
 status_t X11Backend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)
 {
 	return fDragSource->Start(static_cast<X11Window*>(source), drag);
+}
+
+bool X11Backend::GetDraggersDrawn(bool* drawn)
+{
+	return read_draggers_drawn(fConnection, drawn);
+}
+
+void X11Backend::SetDraggersDrawn(bool drawn)
+{
+	write_draggers_drawn(fConnection, drawn);
 }
 
 DisplayBackend* create_x11_display_backend(status_t* status)

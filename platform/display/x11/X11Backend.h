@@ -33,6 +33,7 @@ public:
 	void DestroySurface(DisplaySurface* surface) override;
 
 	BRect ScreenFrame() override;
+	BRect DisplayFrame() override;
 
 	int32 CountWorkspaces() override;
 	int32 CurrentWorkspace() override;
@@ -44,6 +45,8 @@ public:
 	void UngrabPointer() override;
 	void ObscureCursor() override;
 	status_t StartDrag(DisplaySurface* source, const DisplayDragStart& drag) override;
+	bool GetDraggersDrawn(bool* drawn) override;
+	void SetDraggersDrawn(bool drawn) override;
 
 	X11Connection& Connection() { return fConnection; }
 	// The X window of a surface of this backend (tests look at it).

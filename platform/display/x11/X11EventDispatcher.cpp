@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <xcb/randr.h>
+
 #include <OS.h>
 
 #include "display/DisplayBackend.h"
@@ -11,6 +13,8 @@
 #include "display/x11/X11DropTarget.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Pointer.h"
+#include "display/x11/X11ReplicantSwitch.h"
+#include "display/x11/X11Screen.h"
 #include "display/x11/X11Window.h"
 #include "display/x11/X11WindowRegistry.h"
 #include "display/x11/X11Workspaces.h"
@@ -156,6 +160,9 @@ void X11EventDispatcher::HandleEvent(const xcb_generic_event_t* event)
 		default:
 			if (type == fKeyboard.XkbEventBase())
 				fKeyboard.HandleXkbEvent(event);
+			else if (fConnection.RandrEventBase() != 0 &&
+			         type == fConnection.RandrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY)
+				_ScreenChanged();
 			break;
 	}
 }
@@ -278,8 +285,22 @@ void X11EventDispatcher::_ClientMessage(const xcb_client_message_event_t* event)
 		window->Sink([](DisplayEventSink& sink) { sink.CloseRequested(); });
 }
 
+void X11EventDispatcher::_ScreenChanged()
+{
+	ScreenRect screen = x11_screen_frame(fConnection);
+	BRect frame(0, 0, screen.width - 1, screen.height - 1);
+	for (const auto& window : fWindows.All())
+		window->Sink([&](DisplayEventSink& sink) { sink.ScreenChanged(frame); });
+}
+
 void X11EventDispatcher::_RootProperty(const xcb_property_notify_event_t* event)
 {
+	bool drawn;
+	if (event->atom == fConnection.Atoms().showReplicants) {
+		if (event->state == XCB_PROPERTY_NEW_VALUE && read_draggers_drawn(fConnection, &drawn))
+			draggers_drawn_changed(drawn);
+		return;
+	}
 	int32 previous, current;
 	if (!fWorkspaces.HandleRootProperty(event->atom, &previous, &current))
 		return;

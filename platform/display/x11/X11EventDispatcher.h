@@ -42,6 +42,8 @@ private:
 	             xcb_timestamp_t time);
 	void _Focus(const xcb_focus_in_event_t* event, bool in);
 	void _ClientMessage(const xcb_client_message_event_t* event);
+	// RandR: every window hears the new screen.
+	void _ScreenChanged();
 	void _RootProperty(const xcb_property_notify_event_t* event);
 
 	X11Connection& fConnection;

@@ -6,10 +6,20 @@
 
 namespace BPrivate {
 
-ScreenRect x11_screen_frame(const X11Connection& connection)
+ScreenRect x11_root_frame(const X11Connection& connection)
 {
 	xcb_screen_t* screen = connection.Screen();
 	ScreenRect frame = {0, 0, screen->width_in_pixels, screen->height_in_pixels};
+	auto geometry = connection.Reply(xcb_get_geometry_reply,
+	                                 xcb_get_geometry(connection.Connection(), connection.Root()));
+	if (geometry && geometry->width > 0 && geometry->height > 0)
+		frame = {0, 0, geometry->width, geometry->height};
+	return frame;
+}
+
+ScreenRect x11_screen_frame(const X11Connection& connection)
+{
+	ScreenRect frame = x11_root_frame(connection);
 	if (!connection.HasRandrMonitors())
 		return frame;
 

@@ -15,6 +15,9 @@ struct ScreenRect {
 // is primary), else the root window. Asked from the server at each call, so
 // it follows monitor changes.
 ScreenRect x11_screen_frame(const X11Connection& connection);
+// The root window, which spans every monitor; asked from the server, as the
+// connection's setup tells only the size it had when we connected.
+ScreenRect x11_root_frame(const X11Connection& connection);
 
 } // namespace BPrivate
 

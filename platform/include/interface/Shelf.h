@@ -11,6 +11,7 @@
 class BDataIO;
 class BDragger;
 class BMessage;
+class BMessageRunner;
 class BView;
 struct entry_ref;
 
@@ -24,7 +25,8 @@ class ShelfReplicantFilter;
 // B_ARCHIVED_OBJECT; a drop of one of this shelf's own replicants moves it.
 // With a save location (an entry_ref or a stream) the shelf loads its
 // replicants when it is made and saves them whenever one is added, moved or
-// removed, and when it is deleted. Archives that cannot be instantiated now
+// removed, shortly after the user's input reached one (input and menu
+// commands to a replicant's view or its handle), and when it is deleted. Archives that cannot be instantiated now
 // (their application is not installed) are kept aside and saved untouched.
 //
 // Every call is made with the container's window locked, or before the
@@ -106,6 +108,8 @@ private:
 	status_t _DeleteReplicant(size_t index);
 	void _MoveReplicant(BView* view, BPoint where);
 	void _Changed();
+	// Input reached a replicant: it may have changed, to be saved soon.
+	void _NoteInput();
 	status_t _Write(const std::string& bytes);
 	void _HandleDrop(BMessage* message);
 	// The replicant's view or the container was deleted by someone else.
@@ -120,6 +124,7 @@ private:
 	std::vector<Replicant> fReplicants;
 	std::vector<BMessage> fZombies; // entries as they were read, to save untouched
 	uint32 fNextID;
+	BMessageRunner* fSaveRunner; // owned; armed while input waits to be saved
 	bool fAllowDragging;
 	bool fDirty;
 };

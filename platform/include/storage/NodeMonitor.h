@@ -51,10 +51,17 @@ enum {
 //                   sent when the last name goes, even while the file is open
 //   B_STAT_CHANGED  "device" int32, "node" int64, "fields" int32
 //   B_ATTR_CHANGED  "device" int32, "node" int64
+// With B_WATCH_DIRECTORY on a directory, its entries too:
+//   B_ENTRY_CREATED "device" int32, "directory" int64, "node" int64, "name"
+//   B_ENTRY_REMOVED as above, for the entry that went
+//   B_ENTRY_MOVED   as above, renamed within it or moved between two
+//                   watched directories (both targets hear it)
+// An entry moved in from, or out to, a directory nobody watches arrives as
+// B_ENTRY_CREATED or B_ENTRY_REMOVED: where it went is not known. "node" is
+// 0 for an entry that was gone before it could be looked at.
 // The node is found again through the path the platform saw when it handed
-// out |node| (BEntry/BNode::GetNodeRef). Watching a directory's entries
-// (B_WATCH_DIRECTORY) and mounts (B_WATCH_MOUNT) is not available:
-// B_UNSUPPORTED.
+// out |node| (BEntry/BNode::GetNodeRef). Mounts (B_WATCH_MOUNT) are not
+// watched: B_UNSUPPORTED.
 status_t watch_node(const node_ref* node, uint32 flags, BMessenger target);
 status_t watch_node(const node_ref* node, uint32 flags, const BHandler* handler,
                     const BLooper* looper = NULL);

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +25,7 @@
 
 #include "display/offscreen/OffscreenControl.h"
 #include "interface/DragPrivate.h"
+#include "interface/DraggersDrawnFile.h"
 #include "platform/interface/InterfaceTestSupport.h"
 #include "support/ClassRegistry.h"
 
@@ -551,4 +554,35 @@ TEST_F(DraggerWindowTest, SecondaryPressOpensThePopUpForTheTarget)
 	ASSERT_TRUE(window->Lock());
 	EXPECT_EQ(dragger->PopUp(), menu);
 	window->Unlock();
+}
+
+// The switch is the user's: the last one chosen is what the next session
+// starts from.
+TEST(DraggersDrawnFile, KeepsTheLastChoiceAndDoubtsAnythingElse)
+{
+	const char* config = getenv("XDG_CONFIG_HOME");
+	ASSERT_NE(config, nullptr);
+	std::string path = std::string(config) + "/pl-platform/show-replicants";
+	auto contents = [&] {
+		std::ifstream in(path);
+		std::stringstream text;
+		text << in.rdbuf();
+		return text.str();
+	};
+	ASSERT_EQ(BDragger::HideAllDraggers(), B_OK);
+	EXPECT_EQ(contents(), "hidden\n");
+	bool drawn = true;
+	EXPECT_TRUE(BPrivate::read_saved_draggers_drawn(&drawn));
+	EXPECT_FALSE(drawn);
+	ASSERT_EQ(BDragger::ShowAllDraggers(), B_OK);
+	EXPECT_EQ(contents(), "shown\n");
+	EXPECT_TRUE(BPrivate::read_saved_draggers_drawn(&drawn));
+	EXPECT_TRUE(drawn);
+
+	for (const char* garbage : {"", "shown", "HIDDEN\n", "shown\nhidden\n"}) {
+		std::ofstream(path, std::ios::trunc) << garbage;
+		drawn = false;
+		EXPECT_FALSE(BPrivate::read_saved_draggers_drawn(&drawn)) << garbage;
+	}
+	std::ofstream(path, std::ios::trunc) << "shown\n";
 }

@@ -57,6 +57,10 @@ public:
 	{
 		attachedInThread = find_thread(NULL);
 	}
+	// A key or a click changes what the picture keeps, as a zoom or a scroll
+	// does; the shelf is not told.
+	void KeyDown(const char* /*bytes*/, int32 /*numBytes*/) override { fColor++; }
+	void MouseDown(BPoint /*where*/) override { fColor += 100; }
 
 	int32 fColor;
 	std::atomic<thread_id> attachedInThread{-1};
@@ -596,4 +600,77 @@ TEST_F(ShelfTest, ArchiveOfAnApplicationNotInstalledIsKeptUntouched)
 	}
 	EXPECT_EQ(kept, 1);
 	EXPECT_EQ(access((path + ".bad").c_str(), F_OK), -1) << "an unknown class is no damage";
+}
+
+static std::atomic<int> sSaves{0};
+static bool count_saves(BPrivate::atomic_write_step step)
+{
+	if (step == BPrivate::ATOMIC_WRITE_RENAME)
+		sSaves++;
+	return true;
+}
+
+// The color the file keeps for its first replicant; -1 without one.
+static int32 saved_color(const std::string& path)
+{
+	std::vector<BMessage> entries;
+	BMessage archive;
+	if (entries_of(path, &entries) != B_OK || entries.empty() ||
+	    entries[0].FindMessage("message", &archive) != B_OK)
+		return -1;
+	return archive.GetInt32("test:color", -1);
+}
+
+TEST_F(ShelfTest, InputToAReplicantIsSavedSoonOnceForABurst)
+{
+	OpenShelf();
+	ASSERT_EQ(Add(1, BPoint(100, 100)), B_OK);
+	ASSERT_EQ(saved_color(path), 1);
+	sSaves = 0;
+	BPrivate::set_atomic_write_hook(&count_saves);
+
+	// Keys to the focused replicant, a quick burst of them.
+	desk->Lock();
+	BView* view = NULL;
+	shelf->ReplicantAt(0, &view);
+	ASSERT_NE(view, nullptr);
+	view->MakeFocus(true);
+	desk->Unlock();
+	bigtime_t start = system_time();
+	for (int i = 0; i < 5; i++) {
+		inject_key_down("+", 0x3a, 0);
+		inject_key_up("+", 0x3a, 0);
+	}
+	ASSERT_TRUE(sync_window(desk));
+	EXPECT_TRUE(wait_for([&] { return saved_color(path) == 6; }, 3000000))
+	    << "saved: " << saved_color(path);
+	EXPECT_LT(system_time() - start, 2500000);
+	// Nothing more comes of that burst.
+	snooze(2000000);
+	EXPECT_EQ(sSaves.load(), 1);
+
+	// A click on the replicant; a click beside it is not the replicant's.
+	desk->Lock();
+	BPoint screen = container->ConvertToScreen(BPoint(300, 250));
+	BPoint onPicture = container->ConvertToScreen(BPoint(120, 120));
+	desk->Unlock();
+	inject_mouse_moved(screen);
+	inject_mouse_pressed(B_PRIMARY_MOUSE_BUTTON);
+	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
+	ASSERT_TRUE(sync_window(desk));
+	snooze(2000000);
+	EXPECT_EQ(sSaves.load(), 1);
+	inject_mouse_moved(onPicture);
+	inject_mouse_pressed(B_PRIMARY_MOUSE_BUTTON);
+	inject_mouse_released(B_PRIMARY_MOUSE_BUTTON);
+	EXPECT_TRUE(wait_for([&] { return saved_color(path) == 106; }, 3000000))
+	    << "saved: " << saved_color(path);
+	EXPECT_EQ(sSaves.load(), 2);
+
+	// Deleted before its timer ran, the shelf still saves what is there.
+	inject_key_down("+", 0x3a, 0);
+	ASSERT_TRUE(sync_window(desk));
+	CloseShelf();
+	EXPECT_EQ(saved_color(path), 107);
+	BPrivate::set_atomic_write_hook(NULL);
 }

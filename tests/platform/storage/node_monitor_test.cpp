@@ -283,8 +283,6 @@ TEST_F(NodeMonitorTest, RefusesWhatItCannotWatch)
 
 	node_ref unknown(node.device, 1);
 	EXPECT_EQ(watch_node(&unknown, B_WATCH_NAME, &fHandler), B_ENTRY_NOT_FOUND);
-	node_ref directory = NodeOf(fDir.Path());
-	EXPECT_EQ(watch_node(&directory, B_WATCH_DIRECTORY, &fHandler), B_UNSUPPORTED);
 	// B_WATCH_DIRECTORY means nothing for a file, as in the Be API.
 	EXPECT_EQ(watch_node(&node, B_WATCH_ALL, &fHandler), B_OK);
 	// Watching the same node twice is one watch.
@@ -321,4 +319,75 @@ TEST_F(NodeMonitorTest, TargetsThatWentAwayAreDropped)
 	ASSERT_EQ(rename((fDir / "g").c_str(), (fDir / "h").c_str()), 0);
 	ASSERT_TRUE(fHandler.NextWith(B_ENTRY_MOVED, &message));
 	EXPECT_STREQ(message.GetString("name", ""), "h");
+}
+
+TEST_F(NodeMonitorTest, DirectoryEntriesComeGoAndChangeName)
+{
+	ASSERT_EQ(mkdir((fDir / "desk").c_str(), 0755), 0);
+	ASSERT_EQ(mkdir((fDir / "away").c_str(), 0755), 0);
+	std::string old = fDir.Write("desk/old.txt", "x");
+	ino_t oldNode = Inode(old);
+	node_ref desk = NodeOf(fDir / "desk");
+	ino_t deskNode = Inode(fDir / "desk");
+	ASSERT_EQ(watch_node(&desk, B_WATCH_DIRECTORY, &fHandler), B_OK);
+	// A name-only watcher of the same directory hears nothing of its entries.
+	ASSERT_EQ(watch_node(&desk, B_WATCH_NAME, &fOther), B_OK);
+
+	BMessage message;
+	std::string created = fDir.Write("desk/new.png", "x");
+	ASSERT_TRUE(fHandler.Next(&message));
+	EXPECT_EQ(message.GetInt32("opcode", -1), B_ENTRY_CREATED);
+	EXPECT_EQ(message.GetInt32("device", -1), int32(desk.device));
+	EXPECT_EQ(message.GetInt64("directory", -1), int64(deskNode));
+	EXPECT_EQ(message.GetInt64("node", -1), int64(Inode(created)));
+	EXPECT_STREQ(message.GetString("name", ""), "new.png");
+	// Writing the file's contents is no news of the directory.
+	while (fHandler.Pending() > 0)
+		fHandler.Next(&message);
+
+	ASSERT_EQ(rename(old.c_str(), (fDir / "desk/renamed.txt").c_str()), 0);
+	ASSERT_TRUE(fHandler.Next(&message));
+	EXPECT_EQ(message.GetInt32("opcode", -1), B_ENTRY_MOVED);
+	EXPECT_EQ(message.GetInt64("from directory", -1), int64(deskNode));
+	EXPECT_EQ(message.GetInt64("to directory", -1), int64(deskNode));
+	EXPECT_EQ(message.GetInt64("node", -1), int64(oldNode));
+	EXPECT_STREQ(message.GetString("name", ""), "renamed.txt");
+	EXPECT_STREQ(message.GetString("from name", ""), "old.txt");
+
+	// Gone for good, and gone where nobody looks: both are removals, with the
+	// node the entry had.
+	ASSERT_EQ(unlink(created.c_str()), 0);
+	ASSERT_TRUE(fHandler.Next(&message));
+	EXPECT_EQ(message.GetInt32("opcode", -1), B_ENTRY_REMOVED);
+	EXPECT_STREQ(message.GetString("name", ""), "new.png");
+	EXPECT_EQ(message.GetInt64("directory", -1), int64(deskNode));
+	ASSERT_EQ(rename((fDir / "desk/renamed.txt").c_str(), (fDir / "away/x.txt").c_str()), 0);
+	ASSERT_TRUE(fHandler.Next(&message));
+	EXPECT_EQ(message.GetInt32("opcode", -1), B_ENTRY_REMOVED);
+	EXPECT_STREQ(message.GetString("name", ""), "renamed.txt");
+	EXPECT_EQ(message.GetInt64("node", -1), int64(oldNode));
+	// And back in from there: a new entry.
+	ASSERT_EQ(rename((fDir / "away/x.txt").c_str(), (fDir / "desk/back.txt").c_str()), 0);
+	ASSERT_TRUE(fHandler.Next(&message));
+	EXPECT_EQ(message.GetInt32("opcode", -1), B_ENTRY_CREATED);
+	EXPECT_STREQ(message.GetString("name", ""), "back.txt");
+	EXPECT_EQ(message.GetInt64("node", -1), int64(oldNode));
+
+	// Many at once arrive one by one, none lost.
+	for (int i = 0; i < 200; i++)
+		fDir.Write("desk/many" + std::to_string(i), "x");
+	int createdCount = 0;
+	while (createdCount < 200 && fHandler.NextWith(B_ENTRY_CREATED, &message))
+		createdCount++;
+	EXPECT_EQ(createdCount, 200);
+	EXPECT_EQ(fOther.Pending(), 0u);
+
+	// The directory itself moving is still news for the name watcher.
+	ASSERT_EQ(rename((fDir / "desk").c_str(), (fDir / "desk2").c_str()), 0);
+	ASSERT_TRUE(fOther.NextWith(B_ENTRY_MOVED, &message));
+	EXPECT_STREQ(message.GetString("name", ""), "desk2");
+	// ... and its entries are still watched where it went.
+	fDir.Write("desk2/late", "x");
+	ASSERT_TRUE(fHandler.NextWith(B_ENTRY_CREATED, &message));
+	EXPECT_STREQ(message.GetString("name", ""), "late");
 }

@@ -15,6 +15,11 @@ const window_feel kMenuWindowFeel = static_cast<window_feel>(1025);
 // kept out of task bars and pagers (an EWMH desktop window).
 const window_feel kDesktopWindowFeel = static_cast<window_feel>(1026);
 
+// What a desktop window covers: every monitor of the display, where BScreen
+// tells only of the main one. Its windows hear B_SCREEN_CHANGED when this
+// changes.
+BRect desktop_frame();
+
 } // namespace BPrivate
 
 #endif
