@@ -2,24 +2,54 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 extern char** environ;
 
 namespace {
 
-// The dragger's handle is the view's top-left 7 x 7 pixels; the menu opens
-// with its top left at the pointer, in rows of about 21 pixels, and the
-// "Workspaces" submenu beside it, level with its item.
-constexpr int kHandleInset = 3;
+// Menus open with their top left at the pointer, in rows of 21 pixels; a
+// submenu opens beside its menu, which is some 155 pixels wide.
 constexpr int kMenuRow = 21;
-constexpr int kMenuItemInset = 11;
+constexpr int kMenuItemInset = 8;
 constexpr int kSubmenuLeft = 160;
 
+pid_t spawn_on_x11(const std::string& program, const std::string& argument)
+{
+	std::string path = program;
+	std::string arg = argument;
+	char* argv[] = {path.data(), argument.empty() ? NULL : arg.data(), NULL};
+	setenv("PL_DISPLAY_BACKEND", "x11", 1);
+	pid_t child = -1;
+	int result = posix_spawn(&child, path.c_str(), NULL, NULL, argv, environ);
+	unsetenv("PL_DISPLAY_BACKEND");
+	return result == 0 ? child : -1;
+}
+
 } // namespace
+
+void DesktopSession::SetUp()
+{
+	WithWindowManager<>::SetUp();
+	ForgetShelf();
+}
+
+void DesktopSession::TearDown()
+{
+	if (HasFailure()) {
+		std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+		Server()->Run("import -window root " + BinaryDir() + "/" + name + "-failure.png");
+	}
+	ForgetDesktopFolder();
+	Kill();
+	WithWindowManager<>::TearDown();
+}
 
 std::string DesktopSession::BinaryDir()
 {
@@ -33,155 +63,144 @@ std::string DesktopSession::SourceDir()
 	return dir != NULL ? dir : ".";
 }
 
-void DesktopSession::SetUp()
+std::string DesktopSession::ShelfPath()
 {
-	WithWindowManager<>::SetUp();
-	char pattern[] = "/tmp/pl-desktop-home-XXXXXX";
-	ASSERT_NE(mkdtemp(pattern), nullptr);
-	fHome = pattern;
-	ASSERT_EQ(mkdir(DesktopFolder().c_str(), 0755), 0);
-	const char* home = getenv("HOME");
-	fHadHome = home != NULL;
-	if (home != NULL)
-		fOldHome = home;
-	setenv("HOME", fHome.c_str(), 1);
-	unsetenv("XDG_CONFIG_HOME");
-	// Every test begins with an empty desktop: the shelf is kept under the
-	// test process's own data folder, which outlives a test.
-	if (const char* data = getenv("XDG_DATA_HOME"))
-		unlink((std::string(data) + "/pl-platform/desktop/shelf").c_str());
+	const char* data = getenv("XDG_DATA_HOME");
+	return std::string(data != NULL ? data : "") + "/pl-platform/desktop/shelf";
 }
 
-void DesktopSession::TearDown()
+void DesktopSession::ForgetShelf()
 {
-	if (HasFailure()) {
-		std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-		Server()->Run("import -window root " + BinaryDir() + "/" + name + "-failure.png");
-	}
-	if (fViewer > 0) {
-		kill(fViewer, SIGKILL);
-		waitpid(fViewer, NULL, 0);
-		fViewer = -1;
-	}
-	KillDesktop();
-	if (fHadHome)
-		setenv("HOME", fOldHome.c_str(), 1);
-	else
-		unsetenv("HOME");
-	if (!fHome.empty())
-		Server()->Run("rm -rf '" + fHome + "'");
-	WithWindowManager<>::TearDown();
+	if (getenv("XDG_DATA_HOME") != NULL)
+		unlink(ShelfPath().c_str());
 }
 
-pid_t DesktopSession::Spawn(const std::string& program, const std::string& argument)
+void DesktopSession::Launch()
 {
-	std::string path = program;
-	std::string arg = argument;
-	char* argv[] = {path.data(), argument.empty() ? NULL : arg.data(), NULL};
-	setenv("PL_DISPLAY_BACKEND", "x11", 1);
-	pid_t child = -1;
-	int result = posix_spawn(&child, path.c_str(), NULL, NULL, argv, environ);
-	unsetenv("PL_DISPLAY_BACKEND");
-	return result == 0 ? child : -1;
+	fProgram = spawn_on_x11(BinaryDir() + "/bin/pelivant-desktop", "");
+	ASSERT_GT(fProgram, 0) << "pelivant-desktop did not start";
 }
 
-xcb_window_t DesktopSession::StartDesktop()
+void DesktopSession::Kill()
 {
-	fDesktopProcess = Spawn(BinaryDir() + "/bin/pelivant-desktop", "");
-	if (fDesktopProcess <= 0)
-		return XCB_WINDOW_NONE;
-	fDesktop = XCB_WINDOW_NONE;
-	WaitFor([&] { return (fDesktop = FindClient("Desktop")) != XCB_WINDOW_NONE; });
-	uint32_t seen = 0;
-	// Drawn: its background is on the screen.
-	if (fDesktop != XCB_WINDOW_NONE)
-		WaitForDesktopPixel(1900, 1060, [](uint32_t pixel) { return pixel == kBackground; }, &seen);
-	return fDesktop;
-}
-
-void DesktopSession::KillDesktop()
-{
-	if (fDesktopProcess <= 0)
+	if (fProgram <= 0)
 		return;
-	kill(fDesktopProcess, SIGKILL);
-	waitpid(fDesktopProcess, NULL, 0);
-	fDesktopProcess = -1;
-	WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; });
-	fDesktop = XCB_WINDOW_NONE;
+	kill(fProgram, SIGKILL);
+	waitpid(fProgram, NULL, 0);
+	fProgram = -1;
 }
 
-xcb_window_t DesktopSession::OpenInViewer(const std::string& path, const std::string& title,
-                                          int x, int y)
+xcb_window_t DesktopSession::WaitForDesktop()
 {
-	fViewer = Spawn(BinaryDir() + "/bin/pelivant", path);
-	if (fViewer <= 0)
-		return XCB_WINDOW_NONE;
 	xcb_window_t window = XCB_WINDOW_NONE;
-	WaitFor([&] { return (window = FindClient(title.c_str())) != XCB_WINDOW_NONE; });
-	if (window == XCB_WINDOW_NONE)
-		return window;
-	Xdotool("windowmove --sync " + std::to_string(window) + " " + std::to_string(x) + " " +
-	        std::to_string(y));
-	int left = -1, top = -1, width = 0, height = 0;
-	WaitFor([&] { return ContentFrame(window, &left, &top, &width, &height) && left == x && top == y; });
-	// Drawn: something other than black is at its centre.
-	WaitFor([&] {
-		std::vector<uint32_t> pixels = Pixels(window, width / 2, height / 2, 1, 1);
-		return !pixels.empty() && (pixels[0] & 0xFFFFFF) != 0;
-	});
+	WaitFor([&] { return (window = FindClient("Desktop")) != XCB_WINDOW_NONE; });
 	return window;
 }
 
-bool DesktopSession::QuitViewer(xcb_window_t window)
+xcb_window_t DesktopSession::OpenViewer(pid_t* program, int* x, int* y, uint32_t* centre)
 {
-	if (fViewer <= 0)
-		return false;
+	return OpenViewer(SourceDir() + "/samples/a.png", "a.png   100%", 320, 240, program, x, y,
+	                  centre);
+}
+
+xcb_window_t DesktopSession::OpenViewer(const std::string& path, const std::string& title,
+                                        int width, int height, pid_t* program, int* x, int* y,
+                                        uint32_t* centre)
+{
+	*program = spawn_on_x11(BinaryDir() + "/bin/pelivant", path);
+	if (*program <= 0)
+		return XCB_WINDOW_NONE;
+	xcb_window_t window = XCB_WINDOW_NONE;
+	WaitFor([&] { return (window = FindClient(title.c_str())) != XCB_WINDOW_NONE; });
+	int shownWidth = 0, shownHeight = 0;
+	std::vector<uint32_t> shown;
+	if (window == XCB_WINDOW_NONE || !WaitFor([&] {
+		    return ContentFrame(window, x, y, &shownWidth, &shownHeight) &&
+		           shownWidth == width && shownHeight >= height;
+	    }) || !WaitFor([&] {
+		    shown = Pixels(window, width / 2, height / 2, 1, 1);
+		    return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
+	    }))
+		return XCB_WINDOW_NONE;
+	// Drawn: the same twice a while apart (a clip never settles; two
+	// seconds are enough for a picture).
+	uint32_t last = shown[0] & 0xFFFFFF;
+	for (int i = 0; i < 20; i++) {
+		usleep(100000);
+		shown = Pixels(window, width / 2, height / 2, 1, 1);
+		uint32_t now = shown.empty() ? 0 : shown[0] & 0xFFFFFF;
+		bool same = now == last;
+		last = now;
+		if (same)
+			break;
+	}
+	*centre = last;
+	return window;
+}
+
+void DesktopSession::Quit(pid_t* program)
+{
+	if (*program <= 0)
+		return;
+	kill(*program, SIGKILL);
+	waitpid(*program, NULL, 0);
+	*program = -1;
+}
+
+bool DesktopSession::QuitByKey(xcb_window_t window, pid_t* program)
+{
 	Xdotool("windowactivate --sync " + std::to_string(window) + " key q");
 	int status = -1;
-	bool ended = WaitFor([&] { return waitpid(fViewer, &status, WNOHANG) == fViewer; });
-	if (!ended) {
-		kill(fViewer, SIGKILL);
-		waitpid(fViewer, NULL, 0);
-	}
-	fViewer = -1;
+	bool ended = WaitFor([&] { return waitpid(*program, &status, WNOHANG) == *program; });
+	if (ended)
+		*program = -1;
+	else
+		Quit(program);
 	return ended;
 }
 
-void DesktopSession::DragHandle(int viewLeft, int viewTop, int toLeft, int toTop)
+bool DesktopSession::DragOut(int x, int y, int dropX, int dropY)
 {
-	// The drag starts once the pointer has moved 5 pixels, and the view is
-	// held where the pointer is then: 8 pixels into it.
-	int fromX = viewLeft + kHandleInset, fromY = viewTop + kHandleInset;
-	int heldX = viewLeft + 8, heldY = viewTop + 8;
-	std::string moves = "mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) +
-	                    " mousedown 1 sleep 0.05 mousemove " + std::to_string(heldX) + " " +
-	                    std::to_string(heldY) + " sleep 0.1";
-	int endX = toLeft + 8, endY = toTop + 8;
+	std::string drag = "mousemove " + std::to_string(x + 3) + " " + std::to_string(y + 3) +
+	                   " mousedown 1 sleep 0.05 mousemove " + std::to_string(x + 8) + " " +
+	                   std::to_string(y + 8) + " sleep 0.1";
 	for (int step = 1; step <= 20; step++) {
-		moves += " mousemove " + std::to_string(heldX + (endX - heldX) * step / 20) + " " +
-		         std::to_string(heldY + (endY - heldY) * step / 20) + " sleep 0.03";
+		drag += " mousemove " + std::to_string(x + 8 + (dropX - x - 8) * step / 20) + " " +
+		        std::to_string(y + 8 + (dropY - y - 8) * step / 20) + " sleep 0.03";
 	}
-	Xdotool(moves + " sleep 0.2 mouseup 1 sleep 0.2");
+	return Xdotool(drag + " sleep 0.2 mouseup 1");
 }
 
-void DesktopSession::ChooseFromDraggerMenu(int viewLeft, int viewTop, int index)
+bool DesktopSession::ChooseMenuItem(int x, int y, int index)
 {
-	int x = viewLeft + kHandleInset, y = viewTop + kHandleInset;
-	Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3 sleep 0.4" +
-	        " mousemove " + std::to_string(x + 40) + " " +
-	        std::to_string(y + kMenuItemInset + index * kMenuRow) + " sleep 0.2 click 1 sleep 0.3");
+	std::vector<uint32_t> before = Pixels(ObserverRoot(), x + 4, y + 2, 40, 10);
+	if (!Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3"))
+		return false;
+	if (!WaitFor([&] { return Pixels(ObserverRoot(), x + 4, y + 2, 40, 10) != before; }))
+		return false;
+	return Xdotool("sleep 0.2 mousemove " + std::to_string(x + 30) + " " +
+	               std::to_string(y + kMenuItemInset + index * kMenuRow) + " sleep 0.2 click 1");
 }
 
-void DesktopSession::ChooseWorkspace(int viewLeft, int viewTop, int subIndex)
+bool DesktopSession::ChooseSubmenuItem(int x, int y, int row, int index)
 {
-	int x = viewLeft + kHandleInset, y = viewTop + kHandleInset;
-	int row = y + kMenuItemInset + kMenuRow;
-	// Along the "Workspaces" row into the submenu, then down to the item.
-	Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3 sleep 0.4" +
-	        " mousemove " + std::to_string(x + 40) + " " + std::to_string(row) + " sleep 0.4" +
-	        " mousemove " + std::to_string(x + kSubmenuLeft + 20) + " " + std::to_string(row) +
-	        " sleep 0.2 mousemove " + std::to_string(x + kSubmenuLeft + 20) + " " +
-	        std::to_string(row + subIndex * kMenuRow) + " sleep 0.2 click 1 sleep 0.3");
+	std::vector<uint32_t> before = Pixels(ObserverRoot(), x + 4, y + 2, 40, 10);
+	if (!Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3"))
+		return false;
+	if (!WaitFor([&] { return Pixels(ObserverRoot(), x + 4, y + 2, 40, 10) != before; }))
+		return false;
+	// Onto the item, which opens the submenu, then along its row into the
+	// submenu and down to the item wanted.
+	int rowY = y + kMenuItemInset + row * kMenuRow;
+	int subX = x + kSubmenuLeft + 20;
+	std::vector<uint32_t> bare = Pixels(ObserverRoot(), subX, rowY, 20, 4);
+	if (!Xdotool("sleep 0.2 mousemove " + std::to_string(x + 30) + " " + std::to_string(rowY)))
+		return false;
+	if (!WaitFor([&] { return Pixels(ObserverRoot(), subX, rowY, 20, 4) != bare; }))
+		return false;
+	return Xdotool("sleep 0.2 mousemove " + std::to_string(subX) + " " + std::to_string(rowY) +
+	               " sleep 0.2 mousemove " + std::to_string(subX) + " " +
+	               std::to_string(rowY + index * kMenuRow) + " sleep 0.2 click 1");
 }
 
 bool DesktopSession::Xdotool(const std::string& arguments)
@@ -189,10 +208,72 @@ bool DesktopSession::Xdotool(const std::string& arguments)
 	return Server()->Run("xdotool " + arguments) == 0;
 }
 
-uint32_t DesktopSession::DesktopPixel(int x, int y)
+std::vector<xcb_window_t> DesktopSession::Windows(const char* property)
 {
-	if (fDesktop == XCB_WINDOW_NONE)
-		return 0xFFFFFFFF;
-	std::vector<uint32_t> pixels = Pixels(fDesktop, x, y, 1, 1);
-	return pixels.empty() ? 0xFFFFFFFF : pixels[0] & 0xFFFFFF;
+	std::vector<xcb_window_t> windows;
+	xcb_get_property_reply_t* reply = xcb_get_property_reply(
+	    Observer(),
+	    xcb_get_property(Observer(), 0, ObserverRoot(), Atom(property), XCB_ATOM_WINDOW, 0, 256),
+	    nullptr);
+	if (reply == nullptr)
+		return windows;
+	xcb_window_t* values = (xcb_window_t*) xcb_get_property_value(reply);
+	windows.assign(values, values + xcb_get_property_value_length(reply) / 4);
+	free(reply);
+	return windows;
+}
+
+bool DesktopSession::WaitForPixel(xcb_window_t window, int x, int y, uint32_t color,
+                                  uint32_t* seen)
+{
+	return WaitFor([&] {
+		std::vector<uint32_t> pixels = Pixels(window, x, y, 1, 1);
+		*seen = pixels.empty() ? 0xFFFFFFFF : pixels[0] & 0xFFFFFF;
+		return *seen == color;
+	});
+}
+
+bool DesktopSession::AnyPixel(xcb_window_t window, int x, int y, int width, int height,
+                              int64_t color)
+{
+	std::vector<uint32_t> pixels = Pixels(window, x, y, width, height);
+	return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t pixel) {
+		pixel &= 0xFFFFFF;
+		return color < 0 ? pixel != kBackground : pixel == (uint32_t) color;
+	});
+}
+
+std::string DesktopSession::UseDesktopFolder()
+{
+	const char* config = getenv("XDG_CONFIG_HOME");
+	char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
+	if (config == NULL || mkdtemp(folder) == NULL)
+		return std::string();
+	mkdir(config, 0700);
+	FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
+	if (dirs == NULL)
+		return std::string();
+	fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
+	fclose(dirs);
+	fFolder = folder;
+	return fFolder;
+}
+
+void DesktopSession::ForgetDesktopFolder()
+{
+	const char* config = getenv("XDG_CONFIG_HOME");
+	if (config != NULL)
+		unlink((std::string(config) + "/user-dirs.dirs").c_str());
+	if (!fFolder.empty())
+		Server()->Run("rm -rf '" + fFolder + "'");
+	fFolder.clear();
+}
+
+bool DesktopSession::WriteFile(const std::string& path)
+{
+	FILE* out = fopen(path.c_str(), "w");
+	if (out == NULL)
+		return false;
+	fputs("notes\n", out);
+	return fclose(out) == 0;
 }

@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -24,236 +23,12 @@
 
 #include "app/DesktopHandoff.h"
 #include "app/MessagePrivate.h"
-#include "platform/x11/XvfbFixture.h"
+#include "DesktopSession.h"
 
-extern char** environ;
 
 namespace {
 
-std::string binary_dir()
-{
-	const char* dir = getenv("PL_BINARY_DIR");
-	return dir != NULL ? dir : ".";
-}
-
-class DesktopX11Test : public WithWindowManager<> {
-protected:
-	void TearDown() override
-	{
-		ForgetDesktopFolder();
-		Kill();
-		XvfbTest::TearDown();
-	}
-
-	void Launch()
-	{
-		std::string program = binary_dir() + "/bin/pelivant-desktop";
-		char* argv[] = {program.data(), NULL};
-		setenv("PL_DISPLAY_BACKEND", "x11", 1);
-		int result = posix_spawn(&fProgram, program.c_str(), NULL, NULL, argv, environ);
-		unsetenv("PL_DISPLAY_BACKEND");
-		ASSERT_EQ(result, 0) << program;
-	}
-
-	void Kill()
-	{
-		if (fProgram <= 0)
-			return;
-		kill(fProgram, SIGKILL);
-		waitpid(fProgram, NULL, 0);
-		fProgram = -1;
-	}
-
-	std::vector<xcb_window_t> Windows(const char* property)
-	{
-		std::vector<xcb_window_t> windows;
-		xcb_get_property_reply_t* reply = xcb_get_property_reply(
-		    Observer(),
-		    xcb_get_property(Observer(), 0, ObserverRoot(), Atom(property), XCB_ATOM_WINDOW, 0, 256),
-		    nullptr);
-		if (reply == nullptr)
-			return windows;
-		xcb_window_t* values = (xcb_window_t*) xcb_get_property_value(reply);
-		windows.assign(values, values + xcb_get_property_value_length(reply) / 4);
-		free(reply);
-		return windows;
-	}
-
-	xcb_window_t WaitForDesktop()
-	{
-		xcb_window_t window = XCB_WINDOW_NONE;
-		WaitFor([&] { return (window = FindClient("Desktop")) != XCB_WINDOW_NONE; });
-		return window;
-	}
-
-	// The desktop window's pixel at a screen point, once it is |color|.
-	bool WaitForPixel(xcb_window_t window, int x, int y, uint32_t color, uint32_t* seen)
-	{
-		return WaitFor([&] {
-			std::vector<uint32_t> pixels = Pixels(window, x, y, 1, 1);
-			*seen = pixels.empty() ? 0xFFFFFFFF : pixels[0] & 0xFFFFFF;
-			return *seen == color;
-		});
-	}
-
-	// pelivant showing samples/a.png, its window once the picture is drawn
-	// (XCB_WINDOW_NONE if it never was), its content origin and the pixel at
-	// the picture's centre.
-	xcb_window_t OpenViewer(pid_t* program, int* x, int* y, uint32_t* centre)
-	{
-		const char* source = getenv("PL_SOURCE_DIR");
-		std::string viewer = binary_dir() + "/bin/pelivant";
-		std::string picture = std::string(source != NULL ? source : ".") + "/samples/a.png";
-		char* argv[] = {viewer.data(), picture.data(), NULL};
-		setenv("PL_DISPLAY_BACKEND", "x11", 1);
-		int result = posix_spawn(program, viewer.c_str(), NULL, NULL, argv, environ);
-		unsetenv("PL_DISPLAY_BACKEND");
-		if (result != 0)
-			return XCB_WINDOW_NONE;
-		xcb_window_t window = XCB_WINDOW_NONE;
-		WaitFor([&] { return (window = FindClient("a.png   100%")) != XCB_WINDOW_NONE; });
-		int width = 0, height = 0;
-		std::vector<uint32_t> shown;
-		if (window == XCB_WINDOW_NONE || !WaitFor([&] {
-			    return ContentFrame(window, x, y, &width, &height) && width == 320 &&
-			           height == 240;
-		    }) || !WaitFor([&] {
-			    shown = Pixels(window, 160, 120, 1, 1);
-			    return !shown.empty() && (shown[0] & 0xFFFFFF) != 0;
-		    }))
-			return XCB_WINDOW_NONE;
-		// Drawn: the same twice a while apart.
-		uint32_t last = shown[0] & 0xFFFFFF;
-		WaitFor([&] {
-			usleep(100000);
-			shown = Pixels(window, 160, 120, 1, 1);
-			uint32_t now = shown.empty() ? 0 : shown[0] & 0xFFFFFF;
-			bool same = now == last;
-			last = now;
-			return same;
-		});
-		*centre = last;
-		return window;
-	}
-
-	// Drags the viewer's picture by its handle (3 pixels into it, at the
-	// view's top left) and lets go at (dropX, dropY): held 8 pixels into the
-	// view, it belongs at (dropX - 8, dropY - 8).
-	bool DragOut(int x, int y, int dropX, int dropY)
-	{
-		std::string drag = "xdotool mousemove " + std::to_string(x + 3) + " " +
-		                   std::to_string(y + 3) + " mousedown 1 sleep 0.05 mousemove " +
-		                   std::to_string(x + 8) + " " + std::to_string(y + 8) + " sleep 0.1";
-		for (int step = 1; step <= 20; step++) {
-			drag += " mousemove " + std::to_string(x + 8 + (dropX - x - 8) * step / 20) + " " +
-			        std::to_string(y + 8 + (dropY - y - 8) * step / 20) + " sleep 0.03";
-		}
-		drag += " sleep 0.2 mouseup 1";
-		return Server()->Run(drag) == 0;
-	}
-
-	// The same, tried again while |landed| does not come true: a loaded
-	// machine may stretch the few milliseconds a drag takes to start.
-	template <typename Condition>
-	bool DragOutUntil(int x, int y, int dropX, int dropY, Condition landed)
-	{
-		for (int attempt = 0; attempt < 3; attempt++) {
-			if (!DragOut(x, y, dropX, dropY))
-				return false;
-			if (WaitFor(landed, 5))
-				return true;
-		}
-		return false;
-	}
-
-	// Opens the pop-up menu at (x, y) with the secondary button and, once
-	// it shows on the screen, chooses its first item.
-	bool ChooseFirstItem(int x, int y)
-	{
-		std::vector<uint32_t> before = Pixels(ObserverRoot(), x + 4, y + 2, 40, 10);
-		if (Server()->Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-		                  " click 3") != 0)
-			return false;
-		if (!WaitFor([&] { return Pixels(ObserverRoot(), x + 4, y + 2, 40, 10) != before; }))
-			return false;
-		return Server()->Run("xdotool sleep 0.2 mousemove " + std::to_string(x + 30) + " " +
-		                     std::to_string(y + 8) + " sleep 0.2 click 1") == 0;
-	}
-
-	static std::string ShelfPath()
-	{
-		const char* data = getenv("XDG_DATA_HOME");
-		return std::string(data != NULL ? data : "") + "/pl-platform/desktop/shelf";
-	}
-
-	static void Quit(pid_t* program)
-	{
-		if (*program <= 0)
-			return;
-		kill(*program, SIGKILL);
-		waitpid(*program, NULL, 0);
-		*program = -1;
-	}
-
-	// A desktop folder of the test's own, through the user's dirs file of
-	// the test's private configuration folder. Empty on failure.
-	std::string UseDesktopFolder()
-	{
-		const char* config = getenv("XDG_CONFIG_HOME");
-		char folder[] = "/tmp/desktop_x11_folder_XXXXXX";
-		if (config == NULL || mkdtemp(folder) == NULL)
-			return std::string();
-		mkdir(config, 0700);
-		FILE* dirs = fopen((std::string(config) + "/user-dirs.dirs").c_str(), "w");
-		if (dirs == NULL)
-			return std::string();
-		fprintf(dirs, "XDG_DESKTOP_DIR=\"%s\"\n", folder);
-		fclose(dirs);
-		fFolder = folder;
-		return fFolder;
-	}
-
-	void ForgetDesktopFolder()
-	{
-		const char* config = getenv("XDG_CONFIG_HOME");
-		if (config != NULL)
-			unlink((std::string(config) + "/user-dirs.dirs").c_str());
-		if (!fFolder.empty())
-			Server()->Run("rm -rf '" + fFolder + "'");
-		fFolder.clear();
-	}
-
-	static bool WriteFile(const std::string& path)
-	{
-		FILE* out = fopen(path.c_str(), "w");
-		if (out == NULL)
-			return false;
-		fputs("notes\n", out);
-		return fclose(out) == 0;
-	}
-
-	// Whether any pixel of the rectangle is not the desktop's background
-	// (with |color| < 0), or is |color|.
-	bool AnyPixel(xcb_window_t window, int x, int y, int width, int height, int64_t color = -1)
-	{
-		std::vector<uint32_t> pixels = Pixels(window, x, y, width, height);
-		return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t pixel) {
-			pixel &= 0xFFFFFF;
-			return color < 0 ? pixel != 0x336698 : pixel == (uint32_t) color;
-		});
-	}
-
-	// The replicants of earlier tests are not this one's.
-	static void ForgetShelf()
-	{
-		const char* data = getenv("XDG_DATA_HOME");
-		if (data != NULL)
-			unlink((std::string(data) + "/pl-platform/desktop/shelf").c_str());
-	}
-
-	pid_t fProgram = -1;
-	std::string fFolder;
-};
+class DesktopX11Test : public DesktopSession {};
 
 } // namespace
 
@@ -362,8 +137,6 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 	if (status == -1)
 		Quit(&program);
 	EXPECT_TRUE(WaitForPixel(desktop, 692 + 160, 392 + 120, centre, &seen)) << std::hex << seen;
-	if (HasFailure())
-		Server()->Run("import -window root " + binary_dir() + "/desktop-drag-failure.png");
 }
 
 // A replicant zoomed on the desktop is saved soon after, without anything
@@ -415,8 +188,6 @@ TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
 		after = Pixels(desktop, 892 + 100, 492 + 80, 120, 80);
 		return after == zoomed;
 	})) << "the zoom was not kept";
-	if (HasFailure())
-		Server()->Run("import -window root " + binary_dir() + "/desktop-zoom-failure.png");
 	ForgetShelf();
 }
 
@@ -461,8 +232,6 @@ TEST_F(DesktopX11Test, ShowReplicantsSwitchesTheHandlesOfEveryProgram)
 	EXPECT_TRUE(WaitFor([&] { return Pixels(window, 0, 0, 8, 8) == handle; }))
 	    << "the handle did not come back";
 	Quit(&second);
-	if (HasFailure())
-		Server()->Run("import -window root " + binary_dir() + "/desktop-switch-failure.png");
 }
 
 // The desktop folder is watched: a file put there shows as an icon, and
@@ -532,8 +301,6 @@ TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
 	// A click on the picture away from the icon clears the selection.
 	ASSERT_EQ(Server()->Run("xdotool sleep 0.6 mousemove 200 200 click 1"), 0);
 	EXPECT_TRUE(WaitFor([&] { return !AnyPixel(desktop, 8, 8, 96, 72, kSelection); }));
-	if (HasFailure())
-		Server()->Run("import -window root " + binary_dir() + "/desktop-locked-failure.png");
 	ForgetShelf();
 }
 
