@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Connection.h"
@@ -25,8 +26,14 @@ public:
 	X11Backend();
 	~X11Backend() override;
 
-	// Connects (NULL: $DISPLAY) and starts the event thread.
+	// Connects (NULL: $DISPLAY); B_ERROR when no server answers. The rest
+	// of the set-up (atoms, extensions, the key map, the event thread) goes on
+	// on a thread of its own; every other call waits for it through Ready().
 	status_t Init(const char* displayName);
+
+	// Waits until the set-up has ended; B_OK when the backend is usable.
+	// A set-up that failed counts as a lost display (display_lost()).
+	status_t Ready();
 
 	status_t CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,
 	                       DisplaySurface** surface) override;
@@ -45,11 +52,17 @@ public:
 	void ObscureCursor() override;
 	status_t StartDrag(DisplaySurface* source, const DisplayDragStart& drag) override;
 
-	X11Connection& Connection() { return fConnection; }
+	X11Connection& Connection()
+	{
+		Ready();
+		return fConnection;
+	}
 	// The X window of a surface of this backend (tests look at it).
 	static xcb_window_t WindowOf(DisplaySurface* surface);
 
 private:
+	status_t _Prepare();
+
 	X11Connection fConnection;
 	X11WindowRegistry fWindows;
 	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
@@ -59,6 +72,12 @@ private:
 	std::unique_ptr<X11DropTarget> fDropTarget;      // fixed after Init()
 	std::unique_ptr<X11EventDispatcher> fDispatcher; // fixed after Init()
 	std::unique_ptr<X11EventThread> fEventThread;    // fixed after Init()
+	// The members above marked "fixed after Init()" are written by
+	// fPreparation and read only after Ready() has joined it.
+	std::thread fPreparation;
+	std::once_flag fPrepared;
+	status_t fPrepareStatus = B_NO_INIT; // written by fPreparation, read after Ready()
+	bool fReportFailure = true;
 };
 
 } // namespace BPrivate
