@@ -75,7 +75,7 @@ while IFS= read -r -d '' file; do
   [ "$budget" -gt 0 ] || break
 done < <(find /usr /var -xdev -type f -size +64k -print0 2>/dev/null)
 echo "first_touch: scattering $fragment_mib MiB of free memory" >&2
-coproc FRAG { "$bin/fragment_memory" "$fragment_mib"; }
+coproc FRAG { exec "$bin/fragment_memory" "$fragment_mib"; }
 fragmenter=$FRAG_PID
 read -r ready <&"${FRAG[0]}"
 [ "$ready" = ready ] || { echo "first_touch: fragment_memory failed" >&2; exit 1; }

@@ -28,8 +28,8 @@ X11Backend::X11Backend()
 
 X11Backend::~X11Backend()
 {
-	fReportFailure = false;
-	Ready();
+	if (fPreparation.joinable())
+		fPreparation.join();
 	// No event may reach a window after this point.
 	if (fEventThread)
 		fEventThread->Stop();
@@ -43,40 +43,65 @@ status_t X11Backend::Init(const char* displayName)
 	// The rest takes round trips and compiles the key map; the program goes
 	// on (decoding its first picture, say) until it first needs the display.
 	try {
-		fPreparation = std::thread([this] { fPrepareStatus = _Prepare(); });
+		fPreparation = std::thread([this] { _Prepare(); });
 	} catch (...) {
-		fPrepareStatus = _Prepare();
+		_Prepare();
 	}
 	return B_OK;
 }
 
 status_t X11Backend::Ready()
 {
-	std::call_once(fPrepared, [this] {
-		if (fPreparation.joinable())
-			fPreparation.join();
-		// As good as a display lost at once: the program cannot show a window.
-		if (fPrepareStatus != B_OK) {
-			fprintf(stderr, "display: cannot set up the X display (error 0x%x)\n",
-			        unsigned(fPrepareStatus));
-			if (fReportFailure)
-				display_lost();
-		}
-	});
-	return fPrepareStatus;
+	return _WaitFor(kSetUpDone);
 }
 
-status_t X11Backend::_Prepare()
+status_t X11Backend::_WaitFor(SetUpStage stage)
+{
+	std::unique_lock<std::mutex> lock(fSetUpLock);
+	fSetUpChanged.wait(lock, [&] { return fSetUpStage >= stage; });
+	status_t status = fSetUpStatus;
+	if (status == B_OK || fFailureReported)
+		return status;
+	fFailureReported = true;
+	lock.unlock();
+	// As good as a display lost at once: the program cannot show a window.
+	fprintf(stderr, "display: cannot set up the X display (error 0x%x)\n", unsigned(status));
+	display_lost();
+	return status;
+}
+
+void X11Backend::_Advance(SetUpStage stage, status_t status)
+{
+	std::lock_guard<std::mutex> lock(fSetUpLock);
+	fSetUpStage = status == B_OK ? stage : kSetUpDone;
+	fSetUpStatus = status;
+	fSetUpChanged.notify_all();
+}
+
+void X11Backend::_Prepare()
+{
+	status_t status = _PrepareConnection();
+	_Advance(kConnectionKnown, status);
+	if (status == B_OK)
+		_Advance(kSetUpDone, _PrepareInput());
+}
+
+status_t X11Backend::_PrepareConnection()
 {
 	status_t status = fConnection.Prepare();
 	if (status != B_OK)
 		return status;
-	fKeyboard.reset(new (std::nothrow) X11Keyboard(fConnection));
 	fPointer.reset(new (std::nothrow) X11Pointer(fConnection));
 	fWorkspaces.reset(new (std::nothrow) X11Workspaces(fConnection));
-	if (!fKeyboard || !fPointer || !fWorkspaces)
+	return fPointer && fWorkspaces ? B_OK : B_NO_MEMORY;
+}
+
+status_t X11Backend::_PrepareInput()
+{
+	fKeyboard.reset(new (std::nothrow) X11Keyboard(fConnection));
+	if (!fKeyboard)
 		return B_NO_MEMORY;
-	status = fKeyboard->Init();
+	status_t status = fKeyboard->Init();
 	if (status != B_OK)
 		return status;
 	fDispatcher.reset(new (std::nothrow) X11EventDispatcher(fConnection, fWindows, *fKeyboard,
@@ -137,7 +162,7 @@ xcb_window_t X11Backend::WindowOf(DisplaySurface* surface)
 
 BRect X11Backend::ScreenFrame()
 {
-	if (Ready() != B_OK)
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return BRect(0, 0, -1, -1);
 	ScreenRect frame = x11_screen_frame(fConnection);
 	return BRect(0, 0, frame.width - 1, frame.height - 1);
@@ -145,21 +170,21 @@ BRect X11Backend::ScreenFrame()
 
 int32 X11Backend::CountWorkspaces()
 {
-	if (Ready() != B_OK)
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return 1;
 	return fWorkspaces->Count();
 }
 
 int32 X11Backend::CurrentWorkspace()
 {
-	if (Ready() != B_OK)
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return 0;
 	return fWorkspaces->Current();
 }
 
 void X11Backend::ActivateWorkspace(int32 workspace)
 {
-	if (Ready() != B_OK)
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return;
 	fWorkspaces->Activate(workspace);
 }
@@ -181,7 +206,7 @@ void X11Backend::GetPointer(BPoint* where, uint32* buttons, uint32* modifiers)
 
 void X11Backend::WarpPointer(BPoint where)
 {
-	if (Ready() != B_OK)
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return;
 	fPointer->Warp((int32) lroundf(where.x), (int32) lroundf(where.y));
 }

@@ -1,6 +1,7 @@
 #ifndef _X11_BACKEND_H
 #define _X11_BACKEND_H
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -27,12 +28,14 @@ public:
 	~X11Backend() override;
 
 	// Connects (NULL: $DISPLAY); B_ERROR when no server answers. The rest
-	// of the set-up (atoms, extensions, the key map, the event thread) goes on
-	// on a thread of its own; every other call waits for it through Ready().
+	// of the set-up goes on on a thread of its own, in two stages: the atoms,
+	// extensions and workspaces, then the key map and the event thread. Each
+	// call waits for the stage it needs: the screen, workspaces and warping
+	// for the first, everything else for both.
 	status_t Init(const char* displayName);
 
-	// Waits until the set-up has ended; B_OK when the backend is usable.
-	// A set-up that failed counts as a lost display (display_lost()).
+	// Waits until the whole set-up has ended; B_OK when the backend is
+	// usable. A set-up that failed counts as a lost display (display_lost()).
 	status_t Ready();
 
 	status_t CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,
@@ -61,7 +64,13 @@ public:
 	static xcb_window_t WindowOf(DisplaySurface* surface);
 
 private:
-	status_t _Prepare();
+	enum SetUpStage { kSetUpRunning, kConnectionKnown, kSetUpDone };
+
+	status_t _WaitFor(SetUpStage stage);
+	void _Advance(SetUpStage stage, status_t status);
+	void _Prepare();
+	status_t _PrepareConnection();
+	status_t _PrepareInput();
 
 	X11Connection fConnection;
 	X11WindowRegistry fWindows;
@@ -73,11 +82,13 @@ private:
 	std::unique_ptr<X11EventDispatcher> fDispatcher; // fixed after Init()
 	std::unique_ptr<X11EventThread> fEventThread;    // fixed after Init()
 	// The members above marked "fixed after Init()" are written by
-	// fPreparation and read only after Ready() has joined it.
+	// fPreparation before it announces the stage that makes them usable.
 	std::thread fPreparation;
-	std::once_flag fPrepared;
-	status_t fPrepareStatus = B_NO_INIT; // written by fPreparation, read after Ready()
-	bool fReportFailure = true;
+	std::mutex fSetUpLock; // leaf
+	std::condition_variable fSetUpChanged;
+	SetUpStage fSetUpStage = kSetUpRunning; // guarded by fSetUpLock
+	status_t fSetUpStatus = B_OK;           // guarded by fSetUpLock
+	bool fFailureReported = false;          // guarded by fSetUpLock
 };
 
 } // namespace BPrivate
