@@ -108,7 +108,8 @@ int main(int argc, char** argv)
 		return 2;
 	}
 	std::ifstream file(argv[2], std::ios::binary);
-	std::vector<uint8> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+	std::vector<uint8> data((std::istreambuf_iterator<char>(file)),
+	                        std::istreambuf_iterator<char>());
 	if (data.empty()) {
 		fprintf(stderr, "first_touch_probe: cannot read %s\n", argv[2]);
 		return 1;

@@ -40,9 +40,9 @@ public:
 private:
 	void _Run();
 
-	uint8* fBits;                  // fixed after construction
-	size_t fLength;                // fixed after construction, whole pages
-	size_t fBytesPerRow;           // fixed after construction
+	uint8* fBits;                   // fixed after construction
+	size_t fLength;                 // fixed after construction, whole pages
+	size_t fBytesPerRow;            // fixed after construction
 	std::atomic<size_t> fWriterEnd; // byte offset the writer may reach next
 	std::atomic<bool> fStop;
 	std::thread fThread;

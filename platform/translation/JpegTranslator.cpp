@@ -5,7 +5,9 @@
 #include <string.h>
 
 #include <sched.h>
+#include <stdlib.h>
 
+#include <atomic>
 #include <memory>
 #include <new>
 #include <thread>
@@ -116,8 +118,8 @@ bool read_header(j_decompress_ptr info, ErrorManager* errors, const EncodedData&
 // |firstRow| are skipped, which spares all but their entropy decoding; a part
 // that ends above the last row does not read the rest of the data.
 bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header,
-               const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault,
-               int32 firstRow, int32 endRow)
+               const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault, int32 firstRow,
+               int32 endRow)
 {
 	if (setjmp(errors->jump) != 0)
 		return false;
@@ -177,22 +179,31 @@ struct Decompressor {
 	~Decompressor() { jpeg_destroy_decompress(&info); }
 };
 
-bool has_second_processor()
+std::atomic<JpegSplitting> sSplitting{kSplitWhenIdle};
+
+// Whether about a processor is free for a second thread: splitting costs
+// about a third more work in all, which only pays when nobody else wants it.
+bool processor_to_spare()
 {
 	cpu_set_t cpus;
-	return sched_getaffinity(0, sizeof(cpus), &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+	if (sched_getaffinity(0, sizeof(cpus), &cpus) != 0 || CPU_COUNT(&cpus) < 2)
+		return false;
+	double load;
+	return getloadavg(&load, 1) == 1 && load < CPU_COUNT(&cpus) - 0.5;
 }
 
 // Where an upright single-scan picture is cut in two for two threads, or 0 to
-// decode it in one piece. The thread of the lower part entropy-decodes the
+// decode it in one piece (as on a busy machine). The thread of the lower part entropy-decodes the
 // rows above it too (without restart markers there is no other way to find
 // where its rows begin), which is about half the work of a photograph's rows;
 // the cut lies where both parts take about as long, on an iMCU row.
 int32 split_row(const Header& header, int orientation)
 {
 	constexpr int64 kSplitPixels = int64(2) << 20;
+	JpegSplitting splitting = sSplitting.load(std::memory_order_relaxed);
 	if (orientation != 1 || !header.singleScan ||
-	    int64(header.width) * header.height < kSplitPixels || !has_second_processor()) {
+	    int64(header.width) * header.height < kSplitPixels || splitting == kNeverSplit ||
+	    (splitting == kSplitWhenIdle && !processor_to_spare())) {
 		return 0;
 	}
 	int32 row = int32(int64(header.height) * 68 / 100);
@@ -206,13 +217,18 @@ bool read_lower_part(const EncodedData& data, const Header& header, const Orient
 {
 	Decompressor lower;
 	Header again;
-	return read_header(&lower.info, &lower.errors, data, &again) &&
-	       again.width == header.width && again.height == header.height &&
+	return read_header(&lower.info, &lower.errors, data, &again) && again.width == header.width &&
+	       again.height == header.height &&
 	       read_rows(&lower.info, &lower.errors, again, target, NULL, NULL, firstRow,
 	                 header.height);
 }
 
 } // namespace
+
+void set_jpeg_splitting(JpegSplitting splitting)
+{
+	sSplitting.store(splitting, std::memory_order_relaxed);
+}
 
 const char* JpegTranslator::Name() const
 {
@@ -279,8 +295,8 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 			split = 0;
 		}
 		if (split > 0) {
-			bool upperDecoded = read_rows(&decompressor.info, &decompressor.errors, header,
-			                              target, NULL, NULL, 0, split);
+			bool upperDecoded = read_rows(&decompressor.info, &decompressor.errors, header, target,
+			                              NULL, NULL, 0, split);
 			lowerThread.join();
 			if (!upperDecoded || !lowerDecoded)
 				return B_BAD_DATA;
@@ -291,8 +307,8 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 
 	// Joined before the bitmap can go, whichever way the decoding ends.
 	BitmapPrefault prefault(orientation == 1 ? bitmap.get() : NULL);
-	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(),
-	               &prefault, 0, header.height)) {
+	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(), &prefault,
+	               0, header.height)) {
 		return B_BAD_DATA;
 	}
 	*outBitmap = bitmap.release();

@@ -13,8 +13,8 @@ X11Connection::X11Connection()
     : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fEwmh(),
       fEwmhReady(false), fVisual(0), fColormap(0), fHasShm(false), fHasShmFd(false),
       fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
-      fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1), fEventThread(std::thread::id()),
-      fLastEventTime(XCB_CURRENT_TIME)
+      fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1),
+      fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
 {
 }
 

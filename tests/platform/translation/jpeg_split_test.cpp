@@ -10,6 +10,7 @@
 #include <turbojpeg.h>
 
 #include "TranslationTestUtils.h"
+#include "translation/JpegTranslator.h"
 
 namespace {
 
@@ -57,6 +58,16 @@ std::vector<uint8> reference(const std::vector<uint8>& file, int width, int heig
 	return result == 0 ? pixels : std::vector<uint8>();
 }
 
+// Whatever the machine's load, every decoding of the suite is split, or none.
+class Splitting {
+public:
+	explicit Splitting(BPrivate::JpegSplitting splitting)
+	{
+		BPrivate::set_jpeg_splitting(splitting);
+	}
+	~Splitting() { BPrivate::set_jpeg_splitting(BPrivate::kSplitWhenIdle); }
+};
+
 } // namespace
 
 TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
@@ -65,10 +76,11 @@ TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
 		int width, height, subsampling;
 		bool progressive;
 	} cases[] = {
-	    {1600, 1500, TJSAMP_420, false}, {1601, 1501, TJSAMP_420, false},
-	    {1500, 1499, TJSAMP_422, false}, {1500, 1405, TJSAMP_444, false},
+	    {1600, 1500, TJSAMP_420, false},  {1601, 1501, TJSAMP_420, false},
+	    {1500, 1499, TJSAMP_422, false},  {1500, 1405, TJSAMP_444, false},
 	    {1700, 1333, TJSAMP_GRAY, false}, {1600, 1500, TJSAMP_420, true},
 	};
+	Splitting always(BPrivate::kAlwaysSplit);
 	for (const auto& c : cases) {
 		SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " subsampling "
 		                                << c.subsampling << (c.progressive ? " progressive" : ""));
@@ -82,7 +94,8 @@ TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
 		ASSERT_EQ(height_of(*bitmap), c.height);
 		int32 firstWrongRow = -1;
 		for (int32 y = 0; y < c.height && firstWrongRow < 0; y++) {
-			const uint8* row = static_cast<const uint8*>(bitmap->Bits()) + y * bitmap->BytesPerRow();
+			const uint8* row =
+			    static_cast<const uint8*>(bitmap->Bits()) + y * bitmap->BytesPerRow();
 			if (memcmp(row, &expected[size_t(y) * c.width * 4], size_t(c.width) * 4) != 0)
 				firstWrongRow = y;
 		}
@@ -92,6 +105,7 @@ TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
 
 TEST(JpegSplit, DamageInEitherPartFailsTheWholePicture)
 {
+	Splitting always(BPrivate::kAlwaysSplit);
 	std::vector<uint8> file = compress(1600, 1500, TJSAMP_420, false);
 	ASSERT_FALSE(file.empty());
 	// Cut in the upper part's rows, then in the lower part's.
