@@ -66,9 +66,12 @@ viewer_program() {
     *) command -v "$1" || true ;;
   esac
 }
-# Its options, before the picture.
+# Its options, before the picture. The baseline keeps its record of installed
+# applications apart, or every launch of either pelivant would rewrite (and
+# fsync) the record the other one left.
 viewer_options() {
   case "$1" in
+    baseline) echo "" ;;
     feh-fit) echo "-g 1280x720 --scale-down" ;;
     nsxiv-fit) echo "-g 1280x720 -s d" ;;
   esac
@@ -168,9 +171,11 @@ measure() {
   local line program
   program=$(viewer_program "$viewer")
   drop_caches
+  local launcher=()
+  [ "$viewer" = baseline ] && launcher=(env "XDG_DATA_HOME=$work/baseline-data")
   # shellcheck disable=SC2046 # the options are words
-  if ! line=$("$probe" --timeout 30000 -- "$program" $(viewer_options "$viewer") "$picture" \
-      2>>"$work/probe.log" </dev/null); then
+  if ! line=$("$probe" --timeout 30000 -- "${launcher[@]}" "$program" $(viewer_options "$viewer") \
+      "$picture" 2>>"$work/probe.log" </dev/null); then
     echo "first_picture: $viewer on $(basename "$picture"): no picture (see below)" >&2
     tail -n 1 "$work/probe.log" >&2
     return 0
