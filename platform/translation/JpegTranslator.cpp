@@ -116,10 +116,11 @@ bool read_header(j_decompress_ptr info, ErrorManager* errors, const EncodedData&
 // |prefault| (if any) strip by strip; turned ones go through |strip|
 // (kStripRows rows of the source width) and are copied into place. Rows above
 // |firstRow| are skipped, which spares all but their entropy decoding; a part
-// that ends above the last row does not read the rest of the data.
+// that ends above the last row does not read the rest of the data. A part
+// gives up between strips once |failed| (if any) says another part failed.
 bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header,
                const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault, int32 firstRow,
-               int32 endRow)
+               int32 endRow, const std::atomic<bool>* failed)
 {
 	if (setjmp(errors->jump) != 0)
 		return false;
@@ -131,6 +132,8 @@ bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header
 	const int64 sourceStride = int64(header.width) * 4;
 	JSAMPROW rows[kStripRows];
 	while (int32(info->output_scanline) < endRow) {
+		if (failed != NULL && failed->load(std::memory_order_relaxed))
+			return false;
 		int32 first = int32(info->output_scanline);
 		int32 count = min_c(kStripRows, endRow - first);
 		for (int32 i = 0; i < count; i++) {
@@ -193,10 +196,11 @@ bool processor_to_spare()
 }
 
 // Where an upright single-scan picture is cut in two for two threads, or 0 to
-// decode it in one piece (as on a busy machine). The thread of the lower part entropy-decodes the
-// rows above it too (without restart markers there is no other way to find
-// where its rows begin), which is about half the work of a photograph's rows;
-// the cut lies where both parts take about as long, on an iMCU row.
+// decode it in one piece (as on a busy machine). The thread of the lower part
+// entropy-decodes the rows above it too (without restart markers there is no
+// other way to find where its rows begin), which is about half the work of a
+// photograph's rows; the cut lies where both parts take about as long, on an
+// iMCU row.
 int32 split_row(const Header& header, int orientation)
 {
 	constexpr int64 kSplitPixels = int64(2) << 20;
@@ -213,14 +217,14 @@ int32 split_row(const Header& header, int orientation)
 
 // The lower part, rows [firstRow, height), on a decompressor of its own.
 bool read_lower_part(const EncodedData& data, const Header& header, const OrientedTarget& target,
-                     int32 firstRow)
+                     int32 firstRow, const std::atomic<bool>* failed)
 {
 	Decompressor lower;
 	Header again;
 	return read_header(&lower.info, &lower.errors, data, &again) && again.width == header.width &&
 	       again.height == header.height &&
-	       read_rows(&lower.info, &lower.errors, again, target, NULL, NULL, firstRow,
-	                 header.height);
+	       read_rows(&lower.info, &lower.errors, again, target, NULL, NULL, firstRow, header.height,
+	                 failed);
 }
 
 } // namespace
@@ -285,20 +289,24 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	// Both threads write rows of their own; the bitmap outlives them.
 	int32 split = split_row(header, orientation);
 	if (split > 0) {
-		bool lowerDecoded = false;
+		// Damage in either part dooms the picture: the other part stops too.
+		std::atomic<bool> failed{false};
 		std::thread lowerThread;
 		try {
-			lowerThread = std::thread([&data, &header, &target, &lowerDecoded, split] {
-				lowerDecoded = read_lower_part(data, header, target, split);
+			lowerThread = std::thread([&data, &header, &target, &failed, split] {
+				if (!read_lower_part(data, header, target, split, &failed))
+					failed.store(true, std::memory_order_relaxed);
 			});
 		} catch (...) {
 			split = 0;
 		}
 		if (split > 0) {
-			bool upperDecoded = read_rows(&decompressor.info, &decompressor.errors, header, target,
-			                              NULL, NULL, 0, split);
+			if (!read_rows(&decompressor.info, &decompressor.errors, header, target, NULL, NULL, 0,
+			               split, &failed)) {
+				failed.store(true, std::memory_order_relaxed);
+			}
 			lowerThread.join();
-			if (!upperDecoded || !lowerDecoded)
+			if (failed.load(std::memory_order_relaxed))
 				return B_BAD_DATA;
 			*outBitmap = bitmap.release();
 			return B_OK;
@@ -308,7 +316,7 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	// Joined before the bitmap can go, whichever way the decoding ends.
 	BitmapPrefault prefault(orientation == 1 ? bitmap.get() : NULL);
 	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(), &prefault,
-	               0, header.height)) {
+	               0, header.height, NULL)) {
 		return B_BAD_DATA;
 	}
 	*outBitmap = bitmap.release();
