@@ -35,11 +35,11 @@ public:
 	// offers. B_ERROR when there is no server or no 24-bit TrueColor visual.
 	status_t Open(const char* displayName = nullptr);
 
-	// Open() in two steps. Connect() only reaches the server and finds the
-	// visual, with no round trip; Prepare() learns the atoms and extensions,
-	// which takes a few round trips and may run on another thread while the
-	// caller goes on, as long as nothing else uses the connection until it
-	// returns.
+	// Open() in two steps. Connect() only makes the connection and finds the
+	// visual in the server's greeting, waiting for nothing more; Prepare()
+	// learns the atoms and extensions, which takes a few round trips and may
+	// run on another thread while the caller goes on, as long as nothing else
+	// uses the connection until it returns.
 	status_t Connect(const char* displayName = nullptr);
 	status_t Prepare();
 
