@@ -138,16 +138,16 @@ for name in 6000x4000.jpg 8192x8192.png 1920x1080.png 20x20.png; do
   fi
 done
 
-display=""
-for n in $(seq 150 250); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || { echo "first_picture: no free display number" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and says which once it listens: other
+# programs starting servers at the same time cannot take the same number.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "first_picture: Xvfb did not start" >&2; exit 1; }
+display=":$(head -n 1 "$work/display")"
 export DISPLAY=$display
 for _ in $(seq 100); do
   xdpyinfo >/dev/null 2>&1 && break
