@@ -22,8 +22,6 @@
 #include <DataIO.h>
 #include <TranslationUtils.h>
 
-#include "translation/JpegTranslator.h"
-
 namespace {
 
 const char* const kJpegPath = "/tmp/pelivant-bench-6000x4000.jpg";
@@ -151,22 +149,6 @@ void BM_GetBitmap_Jpeg6000x4000_Turned(benchmark::State& state)
 	decode_through_translation_kit(state, bytes);
 }
 
-// The same picture decoded by two threads, or by one, whatever the load (by
-// default the translator splits only when a processor is to spare).
-void BM_GetBitmap_Jpeg6000x4000_TwoThreads(benchmark::State& state)
-{
-	BPrivate::set_jpeg_splitting(BPrivate::kAlwaysSplit);
-	decode_through_translation_kit(state, jpeg_bytes());
-	BPrivate::set_jpeg_splitting(BPrivate::kSplitWhenIdle);
-}
-
-void BM_GetBitmap_Jpeg6000x4000_OneThread(benchmark::State& state)
-{
-	BPrivate::set_jpeg_splitting(BPrivate::kNeverSplit);
-	decode_through_translation_kit(state, jpeg_bytes());
-	BPrivate::set_jpeg_splitting(BPrivate::kSplitWhenIdle);
-}
-
 void BM_GetBitmap_Png8192x8192(benchmark::State& state)
 {
 	decode_through_translation_kit(state, png_bytes());
@@ -271,8 +253,6 @@ void BM_FirstTouch_Malloc6000x4000(benchmark::State& state)
 
 BENCHMARK(BM_GetBitmap_Jpeg6000x4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetBitmap_Jpeg6000x4000_Turned)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GetBitmap_Jpeg6000x4000_TwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_GetBitmap_Jpeg6000x4000_OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Raw_TurboJpeg6000x4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Raw_TurboJpeg6000x4000_WarmBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetBitmap_Png8192x8192)->Unit(benchmark::kMillisecond);

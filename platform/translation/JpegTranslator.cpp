@@ -4,13 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <sched.h>
-#include <stdlib.h>
-
-#include <atomic>
 #include <memory>
 #include <new>
-#include <thread>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -85,8 +80,6 @@ struct Header {
 	int32 height = 0;
 	bool cmyk = false;
 	bool inverted = false;
-	bool singleScan = false;
-	int32 rowGroup = 8; // rows of one iMCU row
 };
 
 // Nothing with a destructor lives between a setjmp and a longjmp out of
@@ -106,41 +99,31 @@ bool read_header(j_decompress_ptr info, ErrorManager* errors, const EncodedData&
 	// Photoshop, which writes nearly all CMYK JPEGs, stores the inks inverted
 	// and says so with its Adobe marker.
 	header->inverted = header->cmyk && info->saw_Adobe_marker;
-	header->singleScan = !jpeg_has_multiple_scans(info);
-	header->rowGroup = info->max_v_samp_factor * DCTSIZE;
 	return true;
 }
 
-// Source rows [firstRow, endRow) of a picture whose header |info| has read.
-// Upright pictures are decoded straight into the bitmap's rows, announced to
-// |prefault| (if any) strip by strip; turned ones go through |strip|
-// (kStripRows rows of the source width) and are copied into place. Rows above
-// |firstRow| are skipped, which spares all but their entropy decoding; a part
-// that ends above the last row does not read the rest of the data. A part
-// gives up between strips once |failed| (if any) says another part failed.
+// The rows of a picture whose header |info| has read. Upright pictures are
+// decoded straight into the bitmap's rows, announced to |prefault| strip by
+// strip; turned ones go through |strip| (kStripRows rows of the source width)
+// and are copied into place.
 bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header,
-               const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault, int32 firstRow,
-               int32 endRow, const std::atomic<bool>* failed)
+               const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault)
 {
 	if (setjmp(errors->jump) != 0)
 		return false;
 	info->out_color_space = header.cmyk ? JCS_CMYK : JCS_EXT_BGRX;
 	jpeg_start_decompress(info);
-	if (firstRow > 0 && jpeg_skip_scanlines(info, JDIMENSION(firstRow)) != JDIMENSION(firstRow))
-		return false;
 	const bool upright = target.orientation == 1;
 	const int64 sourceStride = int64(header.width) * 4;
 	JSAMPROW rows[kStripRows];
-	while (int32(info->output_scanline) < endRow) {
-		if (failed != NULL && failed->load(std::memory_order_relaxed))
-			return false;
+	while (info->output_scanline < info->output_height) {
 		int32 first = int32(info->output_scanline);
-		int32 count = min_c(kStripRows, endRow - first);
+		int32 count = min_c(kStripRows, header.height - first);
 		for (int32 i = 0; i < count; i++) {
 			rows[i] = upright ? target.bits + int64(first + i) * target.bytesPerRow
 			                  : strip + i * sourceStride;
 		}
-		if (upright && prefault != NULL)
+		if (upright)
 			prefault->WritingUpTo(first + count);
 		for (int32 done = 0; done < count;) {
 			JDIMENSION got = jpeg_read_scanlines(info, rows + done, JDIMENSION(count - done));
@@ -160,10 +143,7 @@ bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header
 			});
 		}
 	}
-	if (endRow < header.height)
-		jpeg_abort_decompress(info);
-	else
-		jpeg_finish_decompress(info);
+	jpeg_finish_decompress(info);
 	return true;
 }
 
@@ -182,57 +162,7 @@ struct Decompressor {
 	~Decompressor() { jpeg_destroy_decompress(&info); }
 };
 
-std::atomic<JpegSplitting> sSplitting{kSplitWhenIdle};
-
-// Whether about a processor is free for a second thread: splitting costs
-// about a third more work in all, which only pays when nobody else wants it.
-bool processor_to_spare()
-{
-	cpu_set_t cpus;
-	if (sched_getaffinity(0, sizeof(cpus), &cpus) != 0 || CPU_COUNT(&cpus) < 2)
-		return false;
-	double load;
-	return getloadavg(&load, 1) == 1 && load < CPU_COUNT(&cpus) - 0.5;
-}
-
-// Where an upright single-scan picture is cut in two for two threads, or 0 to
-// decode it in one piece (as on a busy machine). The thread of the lower part
-// entropy-decodes the rows above it too (without restart markers there is no
-// other way to find where its rows begin), which is about half the work of a
-// photograph's rows; the cut lies where both parts take about as long, on an
-// iMCU row.
-int32 split_row(const Header& header, int orientation)
-{
-	constexpr int64 kSplitPixels = int64(2) << 20;
-	JpegSplitting splitting = sSplitting.load(std::memory_order_relaxed);
-	if (orientation != 1 || !header.singleScan ||
-	    int64(header.width) * header.height < kSplitPixels || splitting == kNeverSplit ||
-	    (splitting == kSplitWhenIdle && !processor_to_spare())) {
-		return 0;
-	}
-	int32 row = int32(int64(header.height) * 68 / 100);
-	row -= row % header.rowGroup;
-	return row > 0 && row < header.height ? row : 0;
-}
-
-// The lower part, rows [firstRow, height), on a decompressor of its own.
-bool read_lower_part(const EncodedData& data, const Header& header, const OrientedTarget& target,
-                     int32 firstRow, const std::atomic<bool>* failed)
-{
-	Decompressor lower;
-	Header again;
-	return read_header(&lower.info, &lower.errors, data, &again) && again.width == header.width &&
-	       again.height == header.height &&
-	       read_rows(&lower.info, &lower.errors, again, target, NULL, NULL, firstRow, header.height,
-	                 failed);
-}
-
 } // namespace
-
-void set_jpeg_splitting(JpegSplitting splitting)
-{
-	sSplitting.store(splitting, std::memory_order_relaxed);
-}
 
 const char* JpegTranslator::Name() const
 {
@@ -286,37 +216,10 @@ status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outB
 	OrientedTarget target = {static_cast<uint8*>(bitmap->Bits()), bitmap->BytesPerRow(),
 	                         header.width, header.height, orientation};
 
-	// Both threads write rows of their own; the bitmap outlives them.
-	int32 split = split_row(header, orientation);
-	if (split > 0) {
-		// Damage in either part dooms the picture: the other part stops too.
-		std::atomic<bool> failed{false};
-		std::thread lowerThread;
-		try {
-			lowerThread = std::thread([&data, &header, &target, &failed, split] {
-				if (!read_lower_part(data, header, target, split, &failed))
-					failed.store(true, std::memory_order_relaxed);
-			});
-		} catch (...) {
-			split = 0;
-		}
-		if (split > 0) {
-			if (!read_rows(&decompressor.info, &decompressor.errors, header, target, NULL, NULL, 0,
-			               split, &failed)) {
-				failed.store(true, std::memory_order_relaxed);
-			}
-			lowerThread.join();
-			if (failed.load(std::memory_order_relaxed))
-				return B_BAD_DATA;
-			*outBitmap = bitmap.release();
-			return B_OK;
-		}
-	}
-
 	// Joined before the bitmap can go, whichever way the decoding ends.
 	BitmapPrefault prefault(orientation == 1 ? bitmap.get() : NULL);
-	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(), &prefault,
-	               0, header.height, NULL)) {
+	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(),
+	               &prefault)) {
 		return B_BAD_DATA;
 	}
 	*outBitmap = bitmap.release();

@@ -7,15 +7,9 @@ namespace BPrivate {
 
 // JPEG through libjpeg-turbo, in one pass. Upright pictures are decoded
 // straight into the bitmap's rows as B, G, R, X (CMYK ones turned into that in
-// place), while a helper faults in the pages ahead of the decoder, or by two
-// threads that each decode a part; pictures with an EXIF orientation are read
-// in strips of rows and turned while they are copied, so no second full-size
-// buffer is needed.
-// Big upright baseline pictures may be decoded by two threads; by default
-// only when the load average leaves a processor to spare. Tests force it.
-enum JpegSplitting { kSplitWhenIdle, kAlwaysSplit, kNeverSplit };
-void set_jpeg_splitting(JpegSplitting splitting);
-
+// place), while a helper faults in the pages ahead of the decoder; pictures
+// with an EXIF orientation are read in strips of rows and turned while they are
+// copied, so no second full-size buffer is needed.
 class JpegTranslator : public ImageTranslator {
 public:
 	const char* Name() const override;

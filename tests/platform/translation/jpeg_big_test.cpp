@@ -1,6 +1,7 @@
-// Big baseline JPEGs are decoded by two threads, the lower part skipping the
-// rows above it: the pixels must be exactly those of one plain TurboJPEG
-// decoding, at every subsampling and at heights that do not end on a block.
+// Big JPEGs are decoded by libjpeg straight into the bitmap's rows while a
+// helper thread faults its pages in: the pixels must be exactly those of one
+// plain TurboJPEG decoding, at every subsampling, progressive too, and at
+// heights that do not end on a block.
 #include <string.h>
 
 #include <random>
@@ -10,7 +11,6 @@
 #include <turbojpeg.h>
 
 #include "TranslationTestUtils.h"
-#include "translation/JpegTranslator.h"
 
 namespace {
 
@@ -58,19 +58,9 @@ std::vector<uint8> reference(const std::vector<uint8>& file, int width, int heig
 	return result == 0 ? pixels : std::vector<uint8>();
 }
 
-// Whatever the machine's load, every decoding of the suite is split, or none.
-class Splitting {
-public:
-	explicit Splitting(BPrivate::JpegSplitting splitting)
-	{
-		BPrivate::set_jpeg_splitting(splitting);
-	}
-	~Splitting() { BPrivate::set_jpeg_splitting(BPrivate::kSplitWhenIdle); }
-};
-
 } // namespace
 
-TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
+TEST(BigJpeg, PixelsMatchOnePlainTurboJpegDecodingExactly)
 {
 	struct {
 		int width, height, subsampling;
@@ -80,7 +70,6 @@ TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
 	    {1500, 1499, TJSAMP_422, false},  {1500, 1405, TJSAMP_444, false},
 	    {1700, 1333, TJSAMP_GRAY, false}, {1600, 1500, TJSAMP_420, true},
 	};
-	Splitting always(BPrivate::kAlwaysSplit);
 	for (const auto& c : cases) {
 		SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " subsampling "
 		                                << c.subsampling << (c.progressive ? " progressive" : ""));
@@ -103,12 +92,11 @@ TEST(JpegSplit, BigPicturesMatchOnePlainDecodingExactly)
 	}
 }
 
-TEST(JpegSplit, DamageInEitherPartFailsTheWholePicture)
+TEST(BigJpeg, DamageAnywhereFailsTheWholePicture)
 {
-	Splitting always(BPrivate::kAlwaysSplit);
 	std::vector<uint8> file = compress(1600, 1500, TJSAMP_420, false);
 	ASSERT_FALSE(file.empty());
-	// Cut in the upper part's rows, then in the lower part's.
+	// Cut or damaged early, and late, when most rows are already written.
 	for (double at : {0.3, 0.9}) {
 		SCOPED_TRACE(at);
 		std::vector<uint8> cut(file.begin(), file.begin() + size_t(file.size() * at));
