@@ -12,7 +12,8 @@
 // patch matches whatever part of the picture a viewer's fit puts there, while
 // black, white and grey backgrounds never do.
 //
-// Prints "map_ms=<first map> picture_ms=<picture shown>" and exits 0, or
+// Prints "map_ms=<first map> picture_ms=<picture shown> private_kb=<the
+// viewer's private dirty memory when the picture was found>" and exits 0, or
 // prints the reason and exits 1. The viewer's process group is ended either
 // way.
 
@@ -202,6 +203,25 @@ static bool ShowsPicture(Probe* probe, const TopLevel* window)
 	return shown;
 }
 
+// Private_Dirty of the viewer's process, in KiB: its own memory, what a copy
+// of the decoded picture adds to; -1 when it cannot be read.
+static long PrivateDirtyKb(pid_t child)
+{
+	char path[64];
+	snprintf(path, sizeof path, "/proc/%d/smaps_rollup", (int) child);
+	FILE* file = fopen(path, "r");
+	if (file == NULL)
+		return -1;
+	char line[256];
+	long kb = -1;
+	while (fgets(line, sizeof line, file) != NULL) {
+		if (sscanf(line, "Private_Dirty: %ld kB", &kb) == 1)
+			break;
+	}
+	fclose(file);
+	return kb;
+}
+
 static void EndViewer(pid_t child)
 {
 	kill(-child, SIGTERM);
@@ -283,6 +303,7 @@ int main(int argc, char** argv)
 	double firstMap = -1;
 	const char* failure = NULL;
 	double shownAt = -1;
+	long privateKb = -1;
 	struct pollfd events = {.fd = xcb_get_file_descriptor(probe.connection), .events = POLLIN};
 	while (shownAt < 0 && failure == NULL) {
 		if (!HandleEvents(&probe, &firstMap, start)) {
@@ -292,6 +313,7 @@ int main(int argc, char** argv)
 		for (int i = 0; i < probe.windowCount; i++) {
 			if (ShowsPicture(&probe, &probe.windows[i])) {
 				shownAt = NowMs() - start;
+				privateKb = PrivateDirtyKb(child);
 				break;
 			}
 		}
@@ -317,6 +339,6 @@ int main(int argc, char** argv)
 		fprintf(stderr, "first_picture_probe: %s: %s\n", argv[first], failure);
 		return 1;
 	}
-	printf("map_ms=%.1f picture_ms=%.1f\n", firstMap, shownAt);
+	printf("map_ms=%.1f picture_ms=%.1f private_kb=%ld\n", firstMap, shownAt, privateKb);
 	return 0;
 }

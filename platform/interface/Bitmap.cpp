@@ -11,30 +11,23 @@
 
 namespace {
 
-// Fresh anonymous memory costs a page fault per 4 KiB page on first touch,
-// which dominates decoding a large picture. Big pixel buffers are therefore
-// mapped on a 2 MiB boundary and offered to transparent huge pages, so a
-// 96 MB bitmap takes ~50 faults instead of ~24000.
-constexpr size_t kHugePageSize = size_t(2) << 20;
+// Big pixel buffers get a mapping of their own: fresh pages come zeroed and
+// page-aligned, and the memory goes back to the system with the bitmap.
+// Ordinary pages on purpose: asking for transparent huge pages
+// (MADV_HUGEPAGE) makes the kernel compact memory on the spot whenever no free
+// 2 MiB block is at hand, which stalled a 96 MB picture for hundreds of
+// milliseconds on a machine whose memory had been in use for a while. A
+// decoder takes the remaining cost of the faults off its own thread with
+// BitmapPrefault.
+constexpr size_t kOwnMappingBytes = size_t(2) << 20;
 
-uint8* map_huge(size_t length, size_t* mappedLength)
+uint8* map_pixels(size_t length, size_t* mappedLength)
 {
-	size_t rounded = (length + kHugePageSize - 1) & ~(kHugePageSize - 1);
-	size_t span = rounded + kHugePageSize;
-	void* raw = mmap(NULL, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-	if (raw == MAP_FAILED)
+	void* bits = mmap(NULL, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	if (bits == MAP_FAILED)
 		return NULL;
-	uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-	uintptr_t aligned = (start + kHugePageSize - 1) & ~(uintptr_t(kHugePageSize) - 1);
-	if (aligned > start)
-		munmap(raw, aligned - start);
-	size_t tail = start + span - (aligned + rounded);
-	if (tail > 0)
-		munmap(reinterpret_cast<void*>(aligned + rounded), tail);
-	// Only advice: without THP the mapping still works with small pages.
-	madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
-	*mappedLength = rounded;
-	return reinterpret_cast<uint8*>(aligned);
+	*mappedLength = length;
+	return static_cast<uint8*>(bits);
 }
 
 bool is_32bit(color_space space)
@@ -182,8 +175,8 @@ void BBitmap::_Init(BRect bounds, uint32 flags, color_space colorSpace, int32 by
 		return;
 	}
 
-	if (size_t(length) >= kHugePageSize)
-		fBits = map_huge(size_t(length), &fMappedLength);
+	if (size_t(length) >= kOwnMappingBytes)
+		fBits = map_pixels(size_t(length), &fMappedLength);
 	else
 		fBits = static_cast<uint8*>(malloc(size_t(length)));
 	if (fBits == NULL) {

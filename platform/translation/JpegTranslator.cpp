@@ -9,10 +9,10 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
-#include <turbojpeg.h>
 
 #include <Bitmap.h>
 
+#include "interface/BitmapPrefault.h"
 #include "interface/BitmapPrivate.h"
 #include "translation/ExifOrientation.h"
 #include "translation/IccMarkers.h"
@@ -23,8 +23,8 @@ namespace BPrivate {
 
 namespace {
 
-// Rows decoded per strip on the turning path: enough for libjpeg's largest
-// output group, few enough that a strip of a wide picture stays in cache.
+// Rows decoded per strip: enough for libjpeg's largest output group, few
+// enough that a strip of a wide picture stays in cache while it is turned.
 constexpr int32 kStripRows = 16;
 
 struct ErrorManager {
@@ -76,76 +76,91 @@ void cmyk_to_bgrx(uint8* pixels, int64 count, bool inverted)
 	}
 }
 
-// The turning path, which also takes CMYK pictures. Nothing with a destructor lives between setjmp
-// and a longjmp out of libjpeg; |strip| is allocated by the caller.
-bool decode_in_strips(j_decompress_ptr info, ErrorManager* errors, const EncodedData& data,
-                      uint8* strip, int32 width, int32 height, const OrientedTarget& target)
+struct Header {
+	int32 width = 0;
+	int32 height = 0;
+	bool cmyk = false;
+	bool inverted = false;
+};
+
+// Nothing with a destructor lives between a setjmp and a longjmp out of
+// libjpeg: the two steps below hold only plain data, and their callers own
+// everything else.
+bool read_header(j_decompress_ptr info, ErrorManager* errors, const EncodedData& data,
+                 Header* header)
 {
 	if (setjmp(errors->jump) != 0)
 		return false;
 	jpeg_mem_src(info, data.bytes.get(), data.length);
 	if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK)
 		return false;
-	if (int32(info->image_width) != width || int32(info->image_height) != height)
-		return false;
-	bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
-	info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+	header->width = int32(info->image_width);
+	header->height = int32(info->image_height);
+	header->cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
 	// Photoshop, which writes nearly all CMYK JPEGs, stores the inks inverted
 	// and says so with its Adobe marker.
-	bool inverted = cmyk && info->saw_Adobe_marker;
+	header->inverted = header->cmyk && info->saw_Adobe_marker;
+	return true;
+}
+
+// The rows of a picture whose header |info| has read. Upright pictures are
+// decoded straight into the bitmap's rows, announced to |prefault| strip by
+// strip; turned ones go through |strip| (kStripRows rows of the source width)
+// and are copied into place.
+bool read_rows(j_decompress_ptr info, ErrorManager* errors, const Header& header,
+               const OrientedTarget& target, uint8* strip, BitmapPrefault* prefault)
+{
+	if (setjmp(errors->jump) != 0)
+		return false;
+	info->out_color_space = header.cmyk ? JCS_CMYK : JCS_EXT_BGRX;
 	jpeg_start_decompress(info);
+	const bool upright = target.orientation == 1;
+	const int64 sourceStride = int64(header.width) * 4;
 	JSAMPROW rows[kStripRows];
-	for (int32 i = 0; i < kStripRows; i++)
-		rows[i] = strip + int64(i) * width * 4;
 	while (info->output_scanline < info->output_height) {
 		int32 first = int32(info->output_scanline);
-		int32 count = 0;
-		while (count < kStripRows && info->output_scanline < info->output_height) {
-			JDIMENSION got = jpeg_read_scanlines(info, rows + count, kStripRows - count);
+		int32 count = min_c(kStripRows, header.height - first);
+		for (int32 i = 0; i < count; i++) {
+			rows[i] = upright ? target.bits + int64(first + i) * target.bytesPerRow
+			                  : strip + i * sourceStride;
+		}
+		if (upright)
+			prefault->WritingUpTo(first + count);
+		for (int32 done = 0; done < count;) {
+			JDIMENSION got = jpeg_read_scanlines(info, rows + done, JDIMENSION(count - done));
 			if (got == 0)
 				return false;
-			count += int32(got);
+			done += int32(got);
 		}
-		if (cmyk)
-			cmyk_to_bgrx(strip, int64(width) * count, inverted);
-		copy_oriented<4>(target, strip, int64(width) * 4, first, count, [](const uint8* p) {
-			uint32 pixel;
-			memcpy(&pixel, p, sizeof(pixel));
-			return pixel;
-		});
+		if (header.cmyk) {
+			for (int32 i = 0; i < count; i++)
+				cmyk_to_bgrx(rows[i], header.width, header.inverted);
+		}
+		if (!upright) {
+			copy_oriented<4>(target, strip, sourceStride, first, count, [](const uint8* p) {
+				uint32 pixel;
+				memcpy(&pixel, p, sizeof(pixel));
+				return pixel;
+			});
+		}
 	}
 	jpeg_finish_decompress(info);
 	return true;
 }
 
-status_t decode_turned(const EncodedData& data, int32 width, int32 height, int orientation,
-                       BBitmap* bitmap)
-{
-	std::unique_ptr<uint8[]> strip(new (std::nothrow) uint8[size_t(width) * 4 * kStripRows]);
-	if (!strip)
-		return B_NO_MEMORY;
-	OrientedTarget target = {static_cast<uint8*>(bitmap->Bits()), bitmap->BytesPerRow(), width,
-	                         height, orientation};
-
+struct Decompressor {
 	jpeg_decompress_struct info;
 	ErrorManager errors;
-	info.err = jpeg_std_error(&errors.base);
-	errors.base.error_exit = error_exit;
-	errors.base.emit_message = emit_message;
-	errors.base.output_message = output_message;
-	jpeg_create_decompress(&info);
-	bool decoded = decode_in_strips(&info, &errors, data, strip.get(), width, height, target);
-	jpeg_destroy_decompress(&info);
-	return decoded ? B_OK : B_BAD_DATA;
-}
 
-struct TurboHandle {
-	tjhandle handle = tjInitDecompress();
-	~TurboHandle()
+	Decompressor()
 	{
-		if (handle != NULL)
-			tjDestroy(handle);
+		info.err = jpeg_std_error(&errors.base);
+		errors.base.error_exit = error_exit;
+		errors.base.emit_message = emit_message;
+		errors.base.output_message = output_message;
+		jpeg_create_decompress(&info);
 	}
+	~Decompressor() { jpeg_destroy_decompress(&info); }
 };
 
 } // namespace
@@ -172,53 +187,42 @@ bool JpegTranslator::Recognizes(const uint8* head, size_t length) const
 
 status_t JpegTranslator::Decode(BPositionIO* stream, off_t start, BBitmap** outBitmap) const
 {
-	// TurboJPEG wants the whole compressed picture in memory.
+	// libjpeg reads the picture from memory in one piece.
 	EncodedData data;
 	status_t status = read_whole_stream(stream, start, &data);
 	if (status != B_OK)
 		return status;
 
-	TurboHandle turbo;
-	if (turbo.handle == NULL)
-		return B_NO_MEMORY;
-	// A warning while reading the header (stray bytes between segments)
-	// still gives the size; the decoding below judges the data.
-	int width = 0, height = 0, subsampling, colorspace = TJCS_RGB;
-	if (tjDecompressHeader3(turbo.handle, data.bytes.get(), data.length, &width, &height,
-	                        &subsampling, &colorspace) != 0 &&
-	    tjGetErrorCode(turbo.handle) != TJERR_WARNING) {
+	Decompressor decompressor;
+	Header header;
+	if (!read_header(&decompressor.info, &decompressor.errors, data, &header))
 		return B_BAD_DATA;
-	}
-	if (width <= 0 || height <= 0)
+	if (header.width <= 0 || header.height <= 0)
 		return B_BAD_DATA;
-	if (!bitmap_size_allowed(width, height))
+	if (!bitmap_size_allowed(header.width, header.height))
 		return B_NO_MEMORY;
 
 	int orientation = jpeg_exif_orientation(data.bytes.get(), data.length);
 	bool swap = orientation_swaps_axes(orientation);
-	std::unique_ptr<BBitmap> bitmap(new_bitmap(swap ? height : width, swap ? width : height));
+	std::unique_ptr<BBitmap> bitmap(
+	    new_bitmap(swap ? header.height : header.width, swap ? header.width : header.height));
 	if (!bitmap)
 		return B_NO_MEMORY;
-
-	// TurboJPEG cannot turn CMYK into RGB; the strip path can.
-	bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
-	if (orientation == 1 && !cmyk) {
-		if (tjDecompress2(turbo.handle, data.bytes.get(), data.length,
-		                  static_cast<uint8*>(bitmap->Bits()), width, bitmap->BytesPerRow(), height,
-		                  TJPF_BGRX, TJFLAG_STOPONWARNING) == 0) {
-			convert_jpeg_to_srgb(data.bytes.get(), data.length, bitmap.get());
-			*outBitmap = bitmap.release();
-			return B_OK;
-		}
-		// TurboJPEG stops at the first warning, so that a cut or damaged
-		// file fails at once instead of being decoded to its end as grey;
-		// the strip path then tells a harmless warning from a damaging one.
-		if (tjGetErrorCode(turbo.handle) != TJERR_WARNING)
-			return B_BAD_DATA;
+	std::unique_ptr<uint8[]> strip;
+	if (orientation != 1) {
+		strip.reset(new (std::nothrow) uint8[size_t(header.width) * 4 * kStripRows]);
+		if (!strip)
+			return B_NO_MEMORY;
 	}
-	status = decode_turned(data, width, height, orientation, bitmap.get());
-	if (status != B_OK)
-		return status;
+	OrientedTarget target = {static_cast<uint8*>(bitmap->Bits()), bitmap->BytesPerRow(),
+	                         header.width, header.height, orientation};
+
+	// Joined before the bitmap can go, whichever way the decoding ends.
+	BitmapPrefault prefault(orientation == 1 ? bitmap.get() : NULL);
+	if (!read_rows(&decompressor.info, &decompressor.errors, header, target, strip.get(),
+	               &prefault)) {
+		return B_BAD_DATA;
+	}
 	convert_jpeg_to_srgb(data.bytes.get(), data.length, bitmap.get());
 	*outBitmap = bitmap.release();
 	return B_OK;

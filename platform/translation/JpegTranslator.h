@@ -5,11 +5,11 @@
 
 namespace BPrivate {
 
-// JPEG through libjpeg-turbo, decoded straight into the bitmap's rows as
-// B, G, R, X. Upright pictures go through TurboJPEG in one call; pictures with
-// an EXIF orientation (and CMYK pictures) are read in strips of rows through
-// libjpeg and turned while they are copied, so no second full-size buffer is
-// needed.
+// JPEG through libjpeg-turbo, in one pass. Upright pictures are decoded
+// straight into the bitmap's rows as B, G, R, X (CMYK ones turned into that in
+// place), while a helper faults in the pages ahead of the decoder; pictures
+// with an EXIF orientation are read in strips of rows and turned while they are
+// copied, so no second full-size buffer is needed.
 class JpegTranslator : public ImageTranslator {
 public:
 	const char* Name() const override;

@@ -31,6 +31,8 @@ X11Backend::X11Backend()
 
 X11Backend::~X11Backend()
 {
+	if (fPreparation.joinable())
+		fPreparation.join();
 	// No event may reach a window after this point.
 	if (fEventThread)
 		fEventThread->Stop();
@@ -38,15 +40,71 @@ X11Backend::~X11Backend()
 
 status_t X11Backend::Init(const char* displayName)
 {
-	status_t status = fConnection.Open(displayName);
+	status_t status = fConnection.Connect(displayName);
 	if (status != B_OK)
 		return status;
-	fKeyboard.reset(new (std::nothrow) X11Keyboard(fConnection));
+	// The rest takes round trips and compiles the key map; the program goes
+	// on (decoding its first picture, say) until it first needs the display.
+	try {
+		fPreparation = std::thread([this] { _Prepare(); });
+	} catch (...) {
+		_Prepare();
+	}
+	return B_OK;
+}
+
+status_t X11Backend::Ready()
+{
+	return _WaitFor(kSetUpDone);
+}
+
+status_t X11Backend::_WaitFor(SetUpStage stage)
+{
+	std::unique_lock<std::mutex> lock(fSetUpLock);
+	fSetUpChanged.wait(lock, [&] { return fSetUpStage >= stage; });
+	status_t status = fSetUpStatus;
+	if (status == B_OK || fFailureReported)
+		return status;
+	fFailureReported = true;
+	lock.unlock();
+	// As good as a display lost at once: the program cannot show a window.
+	fprintf(stderr, "display: cannot set up the X display (error 0x%x)\n", unsigned(status));
+	display_lost();
+	return status;
+}
+
+void X11Backend::_Advance(SetUpStage stage, status_t status)
+{
+	std::lock_guard<std::mutex> lock(fSetUpLock);
+	fSetUpStage = status == B_OK ? stage : kSetUpDone;
+	fSetUpStatus = status;
+	fSetUpChanged.notify_all();
+}
+
+void X11Backend::_Prepare()
+{
+	status_t status = _PrepareConnection();
+	_Advance(kConnectionKnown, status);
+	if (status == B_OK)
+		_Advance(kSetUpDone, _PrepareInput());
+}
+
+status_t X11Backend::_PrepareConnection()
+{
+	status_t status = fConnection.Prepare();
+	if (status != B_OK)
+		return status;
 	fPointer.reset(new (std::nothrow) X11Pointer(fConnection));
 	fWorkspaces.reset(new (std::nothrow) X11Workspaces(fConnection));
-	if (!fKeyboard || !fPointer || !fWorkspaces)
+	return fPointer && fWorkspaces ? B_OK : B_NO_MEMORY;
+}
+
+status_t X11Backend::_PrepareInput()
+{
+	fKeyboard.reset(new (std::nothrow) X11Keyboard(fConnection));
+	if (!fKeyboard)
 		return B_NO_MEMORY;
-	status = fKeyboard->Init();
+	status_t status = fKeyboard->Init();
 	if (status != B_OK)
 		return status;
 	fDispatcher.reset(new (std::nothrow) X11EventDispatcher(fConnection, fWindows, *fKeyboard,
@@ -78,6 +136,8 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 	if (surface == nullptr)
 		return B_BAD_VALUE;
 	*surface = nullptr;
+	if (status_t ready = Ready(); ready != B_OK)
+		return ready;
 	std::shared_ptr<X11Window> window(new (std::nothrow)
 	                                      X11Window(fConnection, *fWorkspaces, sink));
 	if (!window)
@@ -92,6 +152,7 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 
 void X11Backend::DestroySurface(DisplaySurface* surface)
 {
+	// Only a surface made after Ready() succeeded can exist.
 	if (surface == nullptr)
 		return;
 	X11Window* window = static_cast<X11Window*>(surface);
@@ -110,6 +171,8 @@ xcb_window_t X11Backend::WindowOf(DisplaySurface* surface)
 
 BRect X11Backend::ScreenFrame()
 {
+	if (_WaitFor(kConnectionKnown) != B_OK)
+		return BRect(0, 0, -1, -1);
 	ScreenRect frame = x11_screen_frame(fConnection);
 	return BRect(0, 0, frame.width - 1, frame.height - 1);
 }
@@ -122,16 +185,22 @@ BRect X11Backend::DisplayFrame()
 
 int32 X11Backend::CountWorkspaces()
 {
+	if (_WaitFor(kConnectionKnown) != B_OK)
+		return 1;
 	return fWorkspaces->Count();
 }
 
 int32 X11Backend::CurrentWorkspace()
 {
+	if (_WaitFor(kConnectionKnown) != B_OK)
+		return 0;
 	return fWorkspaces->Current();
 }
 
 void X11Backend::ActivateWorkspace(int32 workspace)
 {
+	if (_WaitFor(kConnectionKnown) != B_OK)
+		return;
 	fWorkspaces->Activate(workspace);
 }
 
@@ -139,23 +208,27 @@ void X11Backend::GetPointer(BPoint* where, uint32* buttons, uint32* modifiers)
 {
 	int32 x = 0, y = 0;
 	uint32 pressed = 0;
-	fPointer->Query(&x, &y, &pressed);
+	bool ready = Ready() == B_OK;
+	if (ready)
+		fPointer->Query(&x, &y, &pressed);
 	if (where != nullptr)
 		*where = BPoint(x, y);
 	if (buttons != nullptr)
 		*buttons = pressed;
 	if (modifiers != nullptr)
-		*modifiers = fKeyboard->Modifiers();
+		*modifiers = ready ? fKeyboard->Modifiers() : 0;
 }
 
 void X11Backend::WarpPointer(BPoint where)
 {
+	if (_WaitFor(kConnectionKnown) != B_OK)
+		return;
 	fPointer->Warp((int32) lroundf(where.x), (int32) lroundf(where.y));
 }
 
 status_t X11Backend::GrabPointer(DisplaySurface* surface, bool keyboard)
 {
-	if (surface == nullptr)
+	if (surface == nullptr || Ready() != B_OK)
 		return B_BAD_VALUE;
 	// Every event to the grabbing window, in its coordinates, wherever the
 	// pointer is: not even our other windows see them.
@@ -164,16 +237,22 @@ status_t X11Backend::GrabPointer(DisplaySurface* surface, bool keyboard)
 
 void X11Backend::UngrabPointer()
 {
+	if (Ready() != B_OK)
+		return;
 	fPointer->Ungrab();
 }
 
 void X11Backend::ObscureCursor()
 {
+	if (Ready() != B_OK)
+		return;
 	fPointer->Obscure(fDispatcher->PointerWindow());
 }
 
 status_t X11Backend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)
 {
+	if (Ready() != B_OK)
+		return B_ERROR;
 	return fDragSource->Start(static_cast<X11Window*>(source), drag);
 }
 

@@ -1,8 +1,10 @@
 #ifndef _X11_BACKEND_H
 #define _X11_BACKEND_H
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Connection.h"
@@ -25,8 +27,16 @@ public:
 	X11Backend();
 	~X11Backend() override;
 
-	// Connects (NULL: $DISPLAY) and starts the event thread.
+	// Connects (NULL: $DISPLAY); B_ERROR when no server answers. The rest
+	// of the set-up goes on on a thread of its own, in two stages: the atoms,
+	// extensions and workspaces, then the key map and the event thread. Each
+	// call waits for the stage it needs: the screen, workspaces and warping
+	// for the first, everything else for both.
 	status_t Init(const char* displayName);
+
+	// Waits until the whole set-up has ended; B_OK when the backend is
+	// usable. A set-up that failed counts as a lost display (display_lost()).
+	status_t Ready();
 
 	status_t CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,
 	                       DisplaySurface** surface) override;
@@ -48,11 +58,23 @@ public:
 	bool GetDraggersDrawn(bool* drawn) override;
 	void SetDraggersDrawn(bool drawn) override;
 
-	X11Connection& Connection() { return fConnection; }
+	X11Connection& Connection()
+	{
+		Ready();
+		return fConnection;
+	}
 	// The X window of a surface of this backend (tests look at it).
 	static xcb_window_t WindowOf(DisplaySurface* surface);
 
 private:
+	enum SetUpStage { kSetUpRunning, kConnectionKnown, kSetUpDone };
+
+	status_t _WaitFor(SetUpStage stage);
+	void _Advance(SetUpStage stage, status_t status);
+	void _Prepare();
+	status_t _PrepareConnection();
+	status_t _PrepareInput();
+
 	X11Connection fConnection;
 	X11WindowRegistry fWindows;
 	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
@@ -62,6 +84,14 @@ private:
 	std::unique_ptr<X11DropTarget> fDropTarget;      // fixed after Init()
 	std::unique_ptr<X11EventDispatcher> fDispatcher; // fixed after Init()
 	std::unique_ptr<X11EventThread> fEventThread;    // fixed after Init()
+	// The members above marked "fixed after Init()" are written by
+	// fPreparation before it announces the stage that makes them usable.
+	std::thread fPreparation;
+	std::mutex fSetUpLock; // leaf
+	std::condition_variable fSetUpChanged;
+	SetUpStage fSetUpStage = kSetUpRunning; // guarded by fSetUpLock
+	status_t fSetUpStatus = B_OK;           // guarded by fSetUpLock
+	bool fFailureReported = false;          // guarded by fSetUpLock
 };
 
 } // namespace BPrivate

@@ -13,8 +13,8 @@ X11Connection::X11Connection()
     : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fEwmh(),
       fEwmhReady(false), fVisual(0), fColormap(0), fHasShm(false), fHasShmFd(false),
       fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
-      fMaximumRequestBytes(0), fWakeFd(-1), fEventThread(std::thread::id()),
-      fLastEventTime(XCB_CURRENT_TIME)
+      fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1),
+      fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
 {
 }
 
@@ -33,6 +33,12 @@ X11Connection::~X11Connection()
 
 status_t X11Connection::Open(const char* displayName)
 {
+	status_t status = Connect(displayName);
+	return status == B_OK ? Prepare() : status;
+}
+
+status_t X11Connection::Connect(const char* displayName)
+{
 	fWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 	if (fWakeFd < 0)
 		return B_ERROR;
@@ -50,6 +56,15 @@ status_t X11Connection::Open(const char* displayName)
 
 	if (!_FindVisual())
 		return B_ERROR;
+	// Sent now, answered while the caller goes on; Prepare() takes the replies.
+	fExtensionsPrefetched = true;
+	xcb_prefetch_maximum_request_length(fConnection);
+	_PrefetchExtensions();
+	return B_OK;
+}
+
+status_t X11Connection::Prepare()
+{
 	if (!intern_atoms(fConnection, &fAtoms))
 		return B_ERROR;
 
@@ -61,6 +76,13 @@ status_t X11Connection::Open(const char* displayName)
 	fMaximumRequestBytes = (size_t) xcb_get_maximum_request_length(fConnection) * 4;
 	_QueryExtensions();
 	return B_OK;
+}
+
+void X11Connection::_PrefetchExtensions()
+{
+	xcb_prefetch_extension_data(fConnection, &xcb_shm_id);
+	xcb_prefetch_extension_data(fConnection, &xcb_randr_id);
+	xcb_prefetch_extension_data(fConnection, &xcb_xfixes_id);
 }
 
 bool X11Connection::_FindVisual()
@@ -114,6 +136,8 @@ void X11Connection::_QueryExtensions()
 {
 	// Ask all three at once; a missing extension must never see a request of
 	// its own (the server would reply with an error, libxcb might abort).
+	if (!fExtensionsPrefetched)
+		_PrefetchExtensions();
 	const xcb_query_extension_reply_t* shm = xcb_get_extension_data(fConnection, &xcb_shm_id);
 	const xcb_query_extension_reply_t* randr = xcb_get_extension_data(fConnection, &xcb_randr_id);
 	const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(fConnection, &xcb_xfixes_id);

@@ -25,7 +25,7 @@ template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
 // The process's one connection to the X server and the facts learnt when it
 // was opened. XCB is thread-safe, so every thread sends requests through
 // Connection(); only the event thread reads events. Everything here is fixed
-// after Open() except the fields marked otherwise.
+// after Open() (or Prepare()) except the fields marked otherwise.
 class X11Connection {
 public:
 	X11Connection();
@@ -34,6 +34,14 @@ public:
 	// Connects to displayName (NULL: $DISPLAY) and checks what the server
 	// offers. B_ERROR when there is no server or no 24-bit TrueColor visual.
 	status_t Open(const char* displayName = nullptr);
+
+	// Open() in two steps. Connect() only makes the connection and finds the
+	// visual in the server's greeting, waiting for nothing more; Prepare()
+	// learns the atoms and extensions, which takes a few round trips and may
+	// run on another thread while the caller goes on, as long as nothing else
+	// uses the connection until it returns.
+	status_t Connect(const char* displayName = nullptr);
+	status_t Prepare();
 
 	xcb_connection_t* Connection() const { return fConnection; }
 	xcb_screen_t* Screen() const { return fScreen; }
@@ -96,6 +104,7 @@ public:
 
 private:
 	bool _FindVisual();
+	void _PrefetchExtensions();
 	void _QueryExtensions();
 	void _AfterWait() const;
 
@@ -114,6 +123,7 @@ private:
 	uint8 fRandrEventBase;
 	uint8 fShmEventBase;
 	size_t fMaximumRequestBytes;
+	bool fExtensionsPrefetched;
 	int fWakeFd;
 	std::atomic<std::thread::id> fEventThread;
 	std::atomic<xcb_timestamp_t> fLastEventTime; // any thread

@@ -11,6 +11,8 @@ namespace BPrivate {
 namespace {
 
 const int kSafetyTimeout = 100; // ms
+// How long to leave the socket to a thread that is reading its reply.
+const int kReplyNap = 1; // ms
 
 uint8 event_type(const xcb_generic_event_t* event)
 {
@@ -104,15 +106,27 @@ void X11EventThread::_Run()
 	};
 
 	bool alive = true;
+	bool dataLeftToOthers = false;
 	while (!fQuit.load() && alive) {
 		alive = _ReadQueued(events, true);
 		if (events.empty()) {
 			if (!alive)
 				break;
-			// A thread blocked in a big write also reads pending events into
-			// libxcb's queue, and no reply wait follows to nudge us; the
-			// timeout bounds how long such events could wait.
-			int ready = poll(fds, 2, kSafetyTimeout);
+			int ready;
+			if (dataLeftToOthers) {
+				// The socket has data but libxcb gave us nothing: another
+				// thread waiting for a reply reads it, and nudges us after.
+				// Polling the socket again would return at once, and spin
+				// on a core the X server needs to answer that very thread.
+				ready = poll(&fds[1], 1, kReplyNap);
+				dataLeftToOthers = false;
+			} else {
+				// A thread blocked in a big write also reads pending events
+				// into libxcb's queue, and no reply wait follows to nudge
+				// us; the timeout bounds how long such events could wait.
+				ready = poll(fds, 2, kSafetyTimeout);
+				dataLeftToOthers = ready > 0 && (fds[0].revents & POLLIN) != 0;
+			}
 			fHandler.Tick();
 			if (ready < 0)
 				continue;
@@ -123,6 +137,7 @@ void X11EventThread::_Run()
 			}
 			continue;
 		}
+		dataLeftToOthers = false;
 		coalesce_events(events);
 		for (xcb_generic_event_t* event : events) {
 			fHandler.HandleEvent(event);

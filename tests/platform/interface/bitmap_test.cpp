@@ -110,12 +110,17 @@ TEST(Bitmap, SizesBeyondTheLimitAreRefusedWithoutAllocating)
 	EXPECT_TRUE(BPrivate::bitmap_size_allowed(1, 1 << 20));
 }
 
-TEST(Bitmap, BigBitmapsAreHugePageAlignedAndWritable)
+TEST(Bitmap, BigBitmapsAreFreshZeroedPagesAndWritable)
 {
 	BBitmap big(BRect(0, 0, 1999, 999), B_RGB32); // 8 MB
 	ASSERT_EQ(big.InitCheck(), B_OK);
-	EXPECT_EQ(reinterpret_cast<uintptr_t>(big.Bits()) % (2 << 20), 0u);
+	EXPECT_EQ(reinterpret_cast<uintptr_t>(big.Bits()) % 4096, 0u);
+	ASSERT_TRUE(BPrivate::BitmapAccess::StartsZeroed(&big));
 	uint8* bits = static_cast<uint8*>(big.Bits());
+	size_t nonZero = 0;
+	for (int32 i = 0; i < big.BitsLength(); i++)
+		nonZero += bits[i] != 0;
+	EXPECT_EQ(nonZero, 0u);
 	memset(bits, 0xab, big.BitsLength());
 	EXPECT_EQ(bits[big.BitsLength() - 1], 0xab);
 }

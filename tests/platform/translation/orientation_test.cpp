@@ -1,6 +1,9 @@
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include "TranslationTestUtils.h"
 #include "translation/ExifOrientation.h"
@@ -131,7 +134,63 @@ bool set_tiff_orientation(std::vector<uint8>& tiff, uint16 orientation)
 	return false;
 }
 
+// The quadrants picture (64 x 48: red, lime / blue, white) as a CMYK JPEG
+// the way Photoshop writes them: inks stored inverted, with an Adobe marker
+// (which libjpeg writes for CMYK by itself).
+std::vector<uint8> cmyk_quadrants_jpeg()
+{
+	const int width = 64, height = 48;
+	// Stored (inverted) C, M, Y, K of each quadrant: 255 means no ink.
+	const uint8 quadrants[4][4] = {
+	    {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+	std::vector<uint8> pixels(size_t(width) * height * 4);
+	for (int y = 0; y < height; y++) {
+		for (int x = 0; x < width; x++) {
+			int quadrant = (y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0);
+			memcpy(&pixels[(size_t(y) * width + x) * 4], quadrants[quadrant], 4);
+		}
+	}
+	jpeg_compress_struct info;
+	jpeg_error_mgr errors;
+	info.err = jpeg_std_error(&errors);
+	jpeg_create_compress(&info);
+	unsigned char* out = NULL;
+	unsigned long outLength = 0;
+	jpeg_mem_dest(&info, &out, &outLength);
+	info.image_width = width;
+	info.image_height = height;
+	info.input_components = 4;
+	info.in_color_space = JCS_CMYK;
+	jpeg_set_defaults(&info);
+	jpeg_set_quality(&info, 95, TRUE);
+	jpeg_start_compress(&info, TRUE);
+	while (info.next_scanline < info.image_height) {
+		JSAMPROW row = &pixels[size_t(info.next_scanline) * width * 4];
+		jpeg_write_scanlines(&info, &row, 1);
+	}
+	jpeg_finish_compress(&info);
+	std::vector<uint8> file(out, out + outLength);
+	jpeg_destroy_compress(&info);
+	free(out);
+	return file;
+}
+
 } // namespace
+
+TEST(Orientation, CmykJpegComesOutAsRgbUprightAndTurned)
+{
+	// Upright, the inks are turned into colours in the bitmap's own rows;
+	// turned, in the strip before it is copied.
+	std::vector<uint8> jpeg = cmyk_quadrants_jpeg();
+	ASSERT_FALSE(jpeg.empty());
+	for (int orientation : {1, 3, 6}) {
+		std::vector<uint8> file = with_segment(jpeg, exif_segment(orientation, false));
+		std::unique_ptr<BBitmap> bitmap = decode(file);
+		ASSERT_NE(bitmap, nullptr) << orientation;
+		EXPECT_EQ(bitmap->ColorSpace(), B_RGB32);
+		expect_upright(*bitmap, orientation, 16);
+	}
+}
 
 TEST(Orientation, JpegIsTurnedUprightForEveryExifOrientation)
 {

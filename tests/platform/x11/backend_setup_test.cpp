@@ -1,0 +1,70 @@
+// The X11 backend sets itself up on a thread of its own after Init(): calls
+// made at once, from any thread, wait for it; ending it at once is clean.
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "X11BackendTest.h"
+
+using namespace BPrivate;
+
+namespace {
+
+class BackendSetUpTest : public XvfbTest {};
+
+} // namespace
+
+TEST_F(BackendSetUpTest, AnUnreachableDisplayFailsInitAtOnce)
+{
+	X11Backend backend;
+	EXPECT_EQ(backend.Init(":1999"), B_ERROR);
+}
+
+TEST_F(BackendSetUpTest, FirstCallsFromSeveralThreadsWaitForTheSetUp)
+{
+	for (int round = 0; round < 5; round++) {
+		X11Backend backend;
+		ASSERT_EQ(backend.Init(Server()->Display().c_str()), B_OK);
+		std::atomic<int> usable{0};
+		std::vector<DisplaySurface*> surfaces(4, nullptr);
+		std::vector<std::thread> threads;
+		RecordingSink sinks[4];
+		for (int t = 0; t < 4; t++) {
+			threads.emplace_back([&, t] {
+				BRect screen = backend.ScreenFrame();
+				bool ok = screen.IsValid() && screen.Width() > 0 &&
+				          backend.CountWorkspaces() >= 1 && backend.CurrentWorkspace() >= 0;
+				SurfaceSettings settings = {};
+				settings.type = kTopLevelSurface;
+				settings.title = "setup";
+				settings.frame = BRect(10 * t, 10, 10 * t + 99, 109);
+				settings.maxWidth = 32768;
+				settings.maxHeight = 32768;
+				settings.look = 1;
+				ok = ok && backend.CreateSurface(settings, &sinks[t], &surfaces[t]) == B_OK &&
+				     surfaces[t] != nullptr && surfaces[t]->Buffer().bits != nullptr;
+				if (ok)
+					usable++;
+			});
+		}
+		for (std::thread& thread : threads)
+			thread.join();
+		EXPECT_EQ(usable.load(), 4) << "round " << round;
+		for (DisplaySurface* surface : surfaces)
+			backend.DestroySurface(surface);
+	}
+}
+
+TEST_F(BackendSetUpTest, ABackendEndedRightAfterInitEndsCleanly)
+{
+	for (int round = 0; round < 10; round++) {
+		std::unique_ptr<X11Backend> backend(new X11Backend);
+		ASSERT_EQ(backend->Init(Server()->Display().c_str()), B_OK);
+		backend.reset();
+	}
+	// The server is still fine for the next backend.
+	X11Backend backend;
+	ASSERT_EQ(backend.Init(Server()->Display().c_str()), B_OK);
+	EXPECT_EQ(backend.Ready(), B_OK);
+	EXPECT_GT(backend.ScreenFrame().Width(), 0);
+}
