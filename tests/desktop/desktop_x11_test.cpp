@@ -256,6 +256,38 @@ TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
 	    << "the icon of a removed file stays";
 }
 
+// A double click on a picture's icon opens it in pelivant, found through the
+// registry record that pelivant leaves when it first runs.
+TEST_F(DesktopX11Test, ADoubleClickOnAPictureOpensItInTheViewer)
+{
+	pid_t program = -1;
+	int x = 0, y = 0;
+	uint32_t centre = 0;
+	xcb_window_t window = OpenViewer(&program, &x, &y, &centre);
+	ASSERT_NE(window, (xcb_window_t) XCB_WINDOW_NONE) << "pelivant never ran";
+	ASSERT_TRUE(QuitByKey(window, &program));
+
+	std::string folder = UseDesktopFolder();
+	ASSERT_FALSE(folder.empty());
+	ASSERT_EQ(Server()->Run("cp '" + SourceDir() + "/samples/a.png' '" + folder + "/holiday.png'"),
+	          0);
+	Launch();
+	xcb_window_t desktop = WaitForDesktop();
+	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
+	ASSERT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); })) << "no icon";
+
+	ASSERT_TRUE(Xdotool("mousemove 56 28 click --repeat 2 --delay 80 1"));
+	xcb_window_t opened = XCB_WINDOW_NONE;
+	EXPECT_TRUE(WaitFor([&] {
+		return (opened = FindClient("holiday.png   100%")) != XCB_WINDOW_NONE;
+	})) << "no viewer window for the picture";
+	if (opened != XCB_WINDOW_NONE) {
+		// Not a child of the test's: ended by its own key.
+		Xdotool("windowactivate --sync " + std::to_string(opened) + " key q");
+		EXPECT_TRUE(WaitFor([&] { return FindClient("holiday.png   100%") == XCB_WINDOW_NONE; }));
+	}
+}
+
 // A replicant on the desktop is wallpaper: the icons are drawn over it, and
 // a click on an icon over it reaches the desktop, which selects the icon.
 TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
