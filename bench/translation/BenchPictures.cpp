@@ -10,6 +10,10 @@
 
 #include <turbojpeg.h>
 
+#include <Bitmap.h>
+#include <DataIO.h>
+#include <TranslationUtils.h>
+
 namespace {
 
 const char* const kJpegPath = "/tmp/pelivant-bench-6000x4000.jpg";
@@ -68,4 +72,18 @@ const std::vector<uint8>& jpeg_bytes()
 {
 	static std::vector<uint8> bytes = (make_jpeg(), read_file(kJpegPath));
 	return bytes;
+}
+
+void decode_through_translation_kit(benchmark::State& state, const std::vector<uint8>& bytes)
+{
+	for (auto _ : state) {
+		BMemoryIO stream(bytes.data(), bytes.size());
+		BBitmap* bitmap = BTranslationUtils::GetBitmap(&stream);
+		if (bitmap == NULL) {
+			state.SkipWithError("GetBitmap failed");
+			return;
+		}
+		benchmark::DoNotOptimize(bitmap->Bits());
+		delete bitmap;
+	}
 }

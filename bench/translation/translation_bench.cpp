@@ -70,20 +70,6 @@ const std::vector<uint8>& small_png_bytes()
 	return bytes;
 }
 
-void decode_through_translation_kit(benchmark::State& state, const std::vector<uint8>& bytes)
-{
-	for (auto _ : state) {
-		BMemoryIO stream(bytes.data(), bytes.size());
-		BBitmap* bitmap = BTranslationUtils::GetBitmap(&stream);
-		if (bitmap == NULL) {
-			state.SkipWithError("GetBitmap failed");
-			return;
-		}
-		benchmark::DoNotOptimize(bitmap->Bits());
-		delete bitmap;
-	}
-}
-
 void BM_GetBitmap_Jpeg6000x4000(benchmark::State& state)
 {
 	decode_through_translation_kit(state, jpeg_bytes());
