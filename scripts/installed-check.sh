@@ -4,7 +4,7 @@
 # usual tools open pictures with it, and removes it again (apt-get purge):
 # - `xdg-mime default pelivant.desktop image/png`, then `xdg-mime query
 #   default image/png` answers pelivant.desktop;
-# - `xdg-open` and `gio open` of a PNG open it in the installed pelivant;
+# - `xdg-open` of a PNG opens it in the installed pelivant;
 # - a picture dragged out of the installed pelivant by its handle shows on
 #   the installed pelivant-desktop, which finds the viewer through the
 #   system registry alone.
@@ -30,7 +30,7 @@ if dpkg-query -W -f='${Status}' pelivant 2>/dev/null | grep -q 'install ok insta
   exit 0
 fi
 [ -f "$build/CPackConfig.cmake" ] || fail "no release build in $build (run scripts/build.sh release)"
-for tool in xdg-mime xdg-open gio Xvfb openbox xdotool xwininfo import; do
+for tool in xdg-mime xdg-open Xvfb openbox xdotool xwininfo import; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 
@@ -93,7 +93,7 @@ quit_window() { # window id: quits its pelivant and waits until the process has 
 
 cp "$root/samples/a.png" "$scratch/wallpaper.png"
 cp "$root/samples/quadrants.png" "$scratch/opened.png"
-for opener in "xdg-open" "gio open"; do
+for opener in "xdg-open"; do
   echo "=== installed: $opener of a PNG"
   $opener "$scratch/opened.png" >"$scratch/opener.log" 2>&1 &
   window=$(wait_for_window 'opened\.png') || true
