@@ -42,23 +42,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 200 249); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "desktop_start: no free display number" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "desktop_start: Xvfb did not start" >&2; exit 1; }
+# shellcheck source=../../scripts/lib/private-x.sh
+source "$root/scripts/lib/private-x.sh"
+start_private_x 1920x1080 || exit 1
 mkdir -p "$scratch/run" "$scratch/data" "$scratch/config" "$scratch/Desktop"
 chmod 700 "$scratch/run"
 export HOME=$scratch XDG_RUNTIME_DIR=$scratch/run XDG_DATA_HOME=$scratch/data \
   XDG_CONFIG_HOME=$scratch/config PL_DISPLAY_BACKEND=x11
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+start_openbox || exit 1
 
 # The picture, and the viewer's registry record, which pelivant leaves when it
 # runs: the desktop finds the picture view's code through it.

@@ -60,6 +60,13 @@ BMenuItem* PopUpTracking::Wait(BWindow* caller)
 	return fChosen;
 }
 
+bool PopUpTracking::WaitFinished(bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> guard(fLock);
+	return fChanged.wait_for(guard, std::chrono::microseconds(timeout),
+	                         [this] { return fFinished; });
+}
+
 void PopUpTracking::Cancel()
 {
 	BMessage cancel(kMsgCancelTracking);
@@ -245,6 +252,7 @@ void MenuTracker::_Finish(BMenuItem* chosen)
 	if (fDone)
 		return;
 	fDone = true;
+	fTracking->Closing();
 	if (fGrabbed) {
 		if (DisplayBackend* backend = display_backend())
 			backend->UngrabPointer();

@@ -5,6 +5,7 @@
 #include <Messenger.h>
 #include <Rect.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,12 @@ struct PopUpTracking : std::enable_shared_from_this<PopUpTracking> {
 	// its own thread, locked, keeps drawing what becomes due meanwhile.
 	BMenuItem* Wait(BWindow* caller = NULL);
 	void Cancel();
+	// The tracker has begun to close the menus: from then on it only
+	// delivers the choice and lets go of the menu, a matter of moments.
+	void Closing() { fClosing.store(true); }
+	bool IsClosing() const { return fClosing.load(); }
+	// Waits at most |timeout| for Finish(); whether it came.
+	bool WaitFinished(bigtime_t timeout);
 
 	// The tracking in progress for |menu|, or null.
 	static std::shared_ptr<PopUpTracking> Of(BPopUpMenu* menu);
@@ -49,6 +56,7 @@ private:
 	std::condition_variable fChanged;
 	bool fFinished = false;    // guarded by fLock
 	BMenuItem* fChosen = NULL; // guarded by fLock
+	std::atomic<bool> fClosing{false};
 };
 
 // What Go() asked for.

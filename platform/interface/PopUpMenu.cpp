@@ -79,12 +79,19 @@ BPoint BPopUpMenu::ScreenLocation()
 	return fWhere;
 }
 
+// How long a Go() waits for the menu's last tracking to let go of it.
+static const bigtime_t kClosingPatience = 500000;
+
 BMenuItem* BPopUpMenu::_Go(BPoint where, bool deliversMessage, bool openAnyway, BRect* clickToOpen,
                            bool async)
 {
-	// A second Go() on a menu that is open already changes nothing.
-	if (PopUpTracking::Of(this) != nullptr)
-		return NULL;
+	// A second Go() on a menu that is open already changes nothing. One that
+	// is closing (its windows gone, its choice on its way) is let finish
+	// first: a press that opens it again at once is not lost.
+	if (std::shared_ptr<PopUpTracking> open = PopUpTracking::Of(this)) {
+		if (!open->IsClosing() || !open->WaitFinished(kClosingPatience))
+			return NULL;
+	}
 	fWhere = where;
 	BPrivate::TrackingOptions options;
 	options.where = ScreenLocation();

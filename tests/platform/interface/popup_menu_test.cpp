@@ -503,6 +503,48 @@ TEST_F(PopUpMenuTest, AnAsyncMenuDeliversItsChoiceAndDeletesItselfWhenAsked)
 	EXPECT_TRUE(wait_for_popups(0));
 }
 
+namespace {
+
+// An item whose delivery takes a while, as a busy target's would: the
+// tracker is then between closing the menu and letting go of it.
+class SlowItem : public BMenuItem {
+public:
+	using BMenuItem::BMenuItem;
+	status_t Invoke(BMessage* message = NULL) override
+	{
+		invoking.store(true);
+		snooze(200000);
+		return BMenuItem::Invoke(message);
+	}
+	std::atomic<bool> invoking{false};
+};
+
+} // namespace
+
+// Opened again while its last choice is still being delivered (the menu off
+// the screen, as a user sees it), an asynchronous menu opens: the press is
+// not lost to the tracking that is ending.
+TEST_F(PopUpMenuTest, AMenuOpenedAgainWhileItsChoiceIsDeliveredOpens)
+{
+	BPopUpMenu* menu = new BPopUpMenu("again", false, false);
+	SlowItem* item = new SlowItem("Slow", new BMessage('slow'));
+	menu->AddItem(item);
+	menu->SetTargetForItems(fTarget.handler);
+	menu->Go(BPoint(600, 300), true, false, true);
+	ASSERT_TRUE(wait_for_popups(1));
+	const char down[] = {B_DOWN_ARROW, 0};
+	const char enter[] = {B_ENTER, 0};
+	control()->KeyDown(0, down, B_DOWN_ARROW);
+	control()->KeyDown(0, enter, B_ENTER);
+	ASSERT_TRUE(wait_for([&] { return item->invoking.load(); }));
+	menu->Go(BPoint(600, 300), true, false, true);
+	EXPECT_TRUE(wait_for_popups(1)) << "the second opening was lost";
+	EXPECT_EQ(fTarget.handler->WaitFor(1).size(), 1u);
+	control()->KeyDown(0, "\x1b", B_ESCAPE);
+	EXPECT_TRUE(wait_for_popups(0));
+	test::must_return_within("deleting the menu", [menu] { delete menu; });
+}
+
 TEST_F(PopUpMenuTest, ItemsWhoseTargetIsGoneAreChosenHarmlessly)
 {
 	Target gone;
