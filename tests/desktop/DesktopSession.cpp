@@ -88,6 +88,13 @@ void DesktopSession::Kill()
 	kill(fProgram, SIGKILL);
 	waitpid(fProgram, NULL, 0);
 	fProgram = -1;
+	WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; });
+}
+
+xcb_window_t DesktopSession::StartDesktop()
+{
+	Launch();
+	return fProgram > 0 ? WaitForDesktop() : (xcb_window_t) XCB_WINDOW_NONE;
 }
 
 xcb_window_t DesktopSession::WaitForDesktop()

@@ -23,10 +23,13 @@ protected:
 	// The replicants of earlier tests are not this one's.
 	static void ForgetShelf();
 
-	// Starts pelivant-desktop, and kills it with SIGKILL.
+	// Starts pelivant-desktop, and kills it with SIGKILL (waiting until its
+	// window is gone).
 	void Launch();
 	void Kill();
 	xcb_window_t WaitForDesktop();
+	// Launch() and WaitForDesktop(): the desktop window, or none.
+	xcb_window_t StartDesktop();
 
 	// pelivant showing |path|, its window titled |title| once the picture
 	// (|width| x |height| pixels at 100 %) is drawn and settled

@@ -34,8 +34,7 @@ class DesktopX11Test : public DesktopSession {};
 
 TEST_F(DesktopX11Test, DesktopWindowCoversTheScreenUnderANormalWindow)
 {
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	xcb_get_property_reply_t* type = xcb_get_property_reply(
 	    Observer(),
@@ -77,8 +76,7 @@ TEST_F(DesktopX11Test, DesktopWindowCoversTheScreenUnderANormalWindow)
 
 TEST_F(DesktopX11Test, ReplicantHandedOverShowsAtTheDropPointAndSurvivesAKill)
 {
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	uint32_t seen = 0;
 	ASSERT_TRUE(WaitForPixel(desktop, 960, 540, 0x336698, &seen)) << std::hex << seen;
@@ -99,9 +97,7 @@ TEST_F(DesktopX11Test, ReplicantHandedOverShowsAtTheDropPointAndSurvivesAKill)
 
 	// Killed at once, the desktop keeps it: it was saved as it came.
 	Kill();
-	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
-	Launch();
-	desktop = WaitForDesktop();
+	desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window after the restart";
 	EXPECT_TRUE(WaitForPixel(desktop, 391, 281, 0xFF0000, &seen)) << std::hex << seen;
 	EXPECT_TRUE(WaitForPixel(desktop, 388, 278, 0x336698, &seen)) << std::hex << seen;
@@ -113,8 +109,7 @@ TEST_F(DesktopX11Test, ReplicantHandedOverShowsAtTheDropPointAndSurvivesAKill)
 // record pelivant left in the registry when it started.
 TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 {
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 
 	pid_t program = -1;
@@ -144,8 +139,7 @@ TEST_F(DesktopX11Test, APictureDraggedOutOfTheViewerStaysOnTheDesktop)
 TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
 {
 	ForgetShelf();
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	pid_t program = -1;
 	int x = 0, y = 0;
@@ -179,9 +173,7 @@ TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
 
 	sleep(3);
 	Kill();
-	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
-	Launch();
-	desktop = WaitForDesktop();
+	desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window after the restart";
 	std::vector<uint32_t> after;
 	EXPECT_TRUE(WaitFor([&] {
@@ -197,8 +189,7 @@ TEST_F(DesktopX11Test, AZoomedReplicantIsBackZoomedAfterAKill)
 TEST_F(DesktopX11Test, ShowReplicantsSwitchesTheHandlesOfEveryProgram)
 {
 	ForgetShelf();
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	uint32_t seen = 0;
 	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
@@ -241,8 +232,7 @@ TEST_F(DesktopX11Test, AFileAddedToTheFolderAppears)
 	std::string folder = UseDesktopFolder();
 	ASSERT_FALSE(folder.empty());
 	ForgetShelf();
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	uint32_t seen = 0;
 	ASSERT_TRUE(WaitForPixel(desktop, 1000, 500, 0x336698, &seen)) << std::hex << seen;
@@ -271,8 +261,7 @@ TEST_F(DesktopX11Test, ADoubleClickOnAPictureOpensItInTheViewer)
 	ASSERT_FALSE(folder.empty());
 	ASSERT_EQ(Server()->Run("cp '" + SourceDir() + "/samples/a.png' '" + folder + "/holiday.png'"),
 	          0);
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	ASSERT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); })) << "no icon";
 
@@ -296,8 +285,7 @@ TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
 	ASSERT_FALSE(folder.empty());
 	ASSERT_TRUE(WriteFile(folder + "/notes.txt"));
 	ForgetShelf();
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	ASSERT_TRUE(WaitFor([&] { return AnyPixel(desktop, 8, 8, 96, 72); }));
 
@@ -340,8 +328,7 @@ TEST_F(DesktopX11Test, AnIconOverALockedReplicantIsDrawnAndSelectable)
 // its mode changed): the desktop window follows it.
 TEST_F(DesktopX11Test, TheDesktopFollowsTheScreenThroughRandR)
 {
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 	int x = -1, y = -1, width = 0, height = 0;
 	ASSERT_TRUE(WaitFor([&] {

@@ -46,8 +46,7 @@ protected:
 	xcb_window_t StartWithReplicant(const std::string& path, const std::string& title,
 	                                int width, int height, int left, int top, uint32_t* centre)
 	{
-		Launch();
-		xcb_window_t desktop = WaitForDesktop();
+		xcb_window_t desktop = StartDesktop();
 		EXPECT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop window";
 		int x = 0, y = 0;
 		xcb_window_t window = OpenViewer(path, title, width, height, &fViewer, &x, &y, centre);
@@ -159,9 +158,7 @@ TEST_F(ReplicantOnTheDesktop, APictureIsZoomedScrolledLockedAndKeptToItsWorkspac
 	// was: zoomed and scrolled, locked, and on workspace 2 only.
 	sleep(3);
 	Kill();
-	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
-	Launch();
-	desktop = WaitForDesktop();
+	desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop after the restart";
 	EXPECT_TRUE(WaitForPixel(desktop, kProbeX, kProbeY, scrolled, &seen))
 	    << "zoom or scrolling lost: " << std::hex << seen << " for " << scrolled;
@@ -182,10 +179,8 @@ TEST_F(ReplicantOnTheDesktop, APictureWhoseFileIsGoneSaysSo)
 	ASSERT_FALSE(HasFailure());
 
 	Kill();
-	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
 	ASSERT_EQ(unlink(picture.c_str()), 0);
-	Launch();
-	xcb_window_t desktop = WaitForDesktop();
+	xcb_window_t desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop after the restart";
 	uint32_t seen = 0;
 	EXPECT_TRUE(WaitForPixel(desktop, 300 + kWidth - 5, 200 + kHeight - 5, 0xFFFFFF, &seen))
@@ -218,11 +213,9 @@ TEST_F(ReplicantOnTheDesktop, AClipPlaysOnTheDesktopAndOnceItsFileIsBack)
 	EXPECT_TRUE(colours_change(desktop)) << "the clip does not play on the desktop";
 
 	Kill();
-	ASSERT_TRUE(WaitFor([&] { return FindClient("Desktop") == XCB_WINDOW_NONE; }));
 	std::string away = fFiles + "/clip.away";
 	ASSERT_EQ(rename(clip.c_str(), away.c_str()), 0);
-	Launch();
-	desktop = WaitForDesktop();
+	desktop = StartDesktop();
 	ASSERT_NE(desktop, (xcb_window_t) XCB_WINDOW_NONE) << "no desktop after the restart";
 	uint32_t seen = 0;
 	EXPECT_TRUE(WaitForPixel(desktop, 400 + 60, 300 + 40, 0xFFFFFF, &seen))
