@@ -42,23 +42,23 @@ int channels_of(int colorType)
 
 // Gradients with noise and a few flat runs, so that every filter gets chosen
 // and the stream has both literals and long matches.
-std::vector<uint8> row_samples(const PngSpec& spec, uint32 y, std::minstd_rand& random)
+std::vector<uint8> row_samples(const PngRecipe& recipe, uint32 y, std::minstd_rand& random)
 {
-	int channels = channels_of(spec.colorType);
-	int bytes = spec.depth == 16 ? 2 : 1;
-	size_t count = size_t(spec.width) * channels;
+	int channels = channels_of(recipe.colorType);
+	int bytes = recipe.depth == 16 ? 2 : 1;
+	size_t count = size_t(recipe.width) * channels;
 	std::vector<uint8> row(count * bytes);
-	int maximum = spec.depth >= 8 ? 255 : (1 << spec.depth) - 1;
+	int maximum = recipe.depth >= 8 ? 255 : (1 << recipe.depth) - 1;
 	for (size_t i = 0; i < count; i++) {
 		uint32 x = uint32(i / channels);
 		int value;
-		if (spec.colorType == PNG_COLOR_TYPE_PALETTE)
-			value = int(random() % uint32(spec.indexRange));
+		if (recipe.colorType == PNG_COLOR_TYPE_PALETTE)
+			value = int(random() % uint32(recipe.indexRange));
 		else if ((y / 8) % 3 == 1 && x % 16 < 8)
 			value = int((y * 7) & 0xff);
 		else
 			value = int((x * 3 + y * 5 + (i % channels) * 40 + random() % 20) & 0xff);
-		if (spec.colorType != PNG_COLOR_TYPE_PALETTE)
+		if (recipe.colorType != PNG_COLOR_TYPE_PALETTE)
 			value = value * maximum / 255;
 		if (bytes == 2) {
 			row[2 * i] = uint8(value);
@@ -68,11 +68,11 @@ std::vector<uint8> row_samples(const PngSpec& spec, uint32 y, std::minstd_rand& 
 		}
 	}
 	// Pack sub-byte samples, most significant first.
-	if (spec.depth < 8) {
-		std::vector<uint8> packed((count * spec.depth + 7) / 8, 0);
+	if (recipe.depth < 8) {
+		std::vector<uint8> packed((count * recipe.depth + 7) / 8, 0);
 		for (size_t i = 0; i < count; i++) {
-			size_t bit = i * spec.depth;
-			packed[bit / 8] |= uint8(row[i] << (8 - spec.depth - bit % 8));
+			size_t bit = i * recipe.depth;
+			packed[bit / 8] |= uint8(row[i] << (8 - recipe.depth - bit % 8));
 		}
 		return packed;
 	}
@@ -81,7 +81,7 @@ std::vector<uint8> row_samples(const PngSpec& spec, uint32 y, std::minstd_rand& 
 
 } // namespace
 
-std::string PngSpec::Describe() const
+std::string PngRecipe::Describe() const
 {
 	return std::to_string(width) + "x" + std::to_string(height) + " type " +
 	       std::to_string(colorType) + " depth " + std::to_string(depth) + " filter " +
@@ -90,53 +90,53 @@ std::string PngSpec::Describe() const
 	       std::to_string(indexRange) + " idat " + std::to_string(idatSize);
 }
 
-std::vector<uint8> write_png(const PngSpec& spec)
+std::vector<uint8> write_png(const PngRecipe& recipe)
 {
 	std::vector<uint8> out;
 	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
 	png_infop info = png_create_info_struct(png);
 	if (setjmp(png_jmpbuf(png)) != 0) {
 		png_destroy_write_struct(&png, &info);
-		ADD_FAILURE() << "libpng cannot write " << spec.Describe();
+		ADD_FAILURE() << "libpng cannot write " << recipe.Describe();
 		return {};
 	}
 	png_set_write_fn(png, &out, append_data, flush_nothing);
-	png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colorType,
-	             spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+	png_set_IHDR(png, info, recipe.width, recipe.height, recipe.depth, recipe.colorType,
+	             recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
 	             PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-	png_set_compression_level(png, spec.compressionLevel);
-	if (spec.idatSize > 0)
-		png_set_compression_buffer_size(png, spec.idatSize);
-	if (spec.filter >= 0)
-		png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE << spec.filter);
+	png_set_compression_level(png, recipe.compressionLevel);
+	if (recipe.idatSize > 0)
+		png_set_compression_buffer_size(png, recipe.idatSize);
+	if (recipe.filter >= 0)
+		png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE << recipe.filter);
 	else
 		png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-	std::minstd_rand random(spec.seed);
-	std::vector<png_color> palette(spec.paletteSize);
-	std::vector<png_byte> alphas(spec.transparentEntries);
+	std::minstd_rand random(recipe.seed);
+	std::vector<png_color> palette(recipe.paletteSize);
+	std::vector<png_byte> alphas(recipe.transparentEntries);
 	png_color_16 key = {};
-	if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
+	if (recipe.colorType == PNG_COLOR_TYPE_PALETTE) {
 		for (png_color& entry : palette)
 			entry = {uint8(random()), uint8(random()), uint8(random())};
-		png_set_PLTE(png, info, palette.data(), spec.paletteSize);
+		png_set_PLTE(png, info, palette.data(), recipe.paletteSize);
 		png_set_check_for_invalid_index(png, 0);
 		for (png_byte& alpha : alphas)
 			alpha = uint8(random());
 		if (!alphas.empty())
 			png_set_tRNS(png, info, alphas.data(), int(alphas.size()), NULL);
-	} else if (spec.transparentEntries > 0) {
+	} else if (recipe.transparentEntries > 0) {
 		// Values the flat runs of row 8 hold, so that some pixels turn clear.
-		uint16 value = uint16(56 * ((1 << std::min(spec.depth, 8)) - 1) / 255);
+		uint16 value = uint16(56 * ((1 << std::min(recipe.depth, 8)) - 1) / 255);
 		key.gray = key.red = key.green = key.blue = value;
 		png_set_tRNS(png, info, NULL, 0, &key);
 	}
 	png_write_info(png, info);
 	int passes = png_set_interlace_handling(png);
 	std::vector<std::vector<uint8>> rows;
-	for (uint32 y = 0; y < spec.height; y++)
-		rows.push_back(row_samples(spec, y, random));
+	for (uint32 y = 0; y < recipe.height; y++)
+		rows.push_back(row_samples(recipe, y, random));
 	for (int pass = 0; pass < passes; pass++) {
-		for (uint32 y = 0; y < spec.height; y++)
+		for (uint32 y = 0; y < recipe.height; y++)
 			png_write_row(png, rows[y].data());
 	}
 	png_write_end(png, info);

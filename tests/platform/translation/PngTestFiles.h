@@ -11,7 +11,7 @@
 #include "translation/PngFastPath.h"
 
 // A PNG to write with libpng.
-struct PngSpec {
+struct PngRecipe {
 	uint32 width = 16;
 	uint32 height = 16;
 	int colorType = 2; // PNG_COLOR_TYPE_*
@@ -32,7 +32,7 @@ struct PngSpec {
 	std::string Describe() const;
 };
 
-std::vector<uint8> write_png(const PngSpec& spec);
+std::vector<uint8> write_png(const PngRecipe& recipe);
 
 // One chunk of a PNG file: where its length field starts, and its parts.
 struct PngChunkAt {

@@ -54,11 +54,11 @@ const int kColorTypes[] = {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_RGB, PNG_COLOR_TY
 // A multi-IDAT RGB picture with a text chunk before and after the image.
 std::vector<uint8> sample_with_many_chunks()
 {
-	PngSpec spec;
-	spec.width = 33;
-	spec.height = 21;
-	spec.idatSize = 300;
-	std::vector<uint8> file = write_png(spec);
+	PngRecipe recipe;
+	recipe.width = 33;
+	recipe.height = 21;
+	recipe.idatSize = 300;
+	std::vector<uint8> file = write_png(recipe);
 	std::vector<PngChunkAt> chunks = png_chunks(file);
 	std::vector<uint8> text = png_chunk("tEXt", {'K', 'e', 'y', 0, 'v'});
 	file.insert(file.begin() + chunks[1].offset, text.begin(), text.end());
@@ -75,16 +75,16 @@ TEST(PngFastPath, MatchesLibpngForEveryColourTypeFilterAndWidth)
 	for (int colorType : kColorTypes) {
 		for (int filter = -1; filter <= 4; filter++) {
 			for (uint32 width : {1u, 3u, 7u, 33u, 1001u}) {
-				PngSpec spec;
-				spec.colorType = colorType;
-				spec.filter = filter;
-				spec.width = width;
-				spec.height = 1 + uint32(index % 5) * 4;
-				spec.seed = uint32(index++);
+				PngRecipe recipe;
+				recipe.colorType = colorType;
+				recipe.filter = filter;
+				recipe.width = width;
+				recipe.height = 1 + uint32(index % 5) * 4;
+				recipe.seed = uint32(index++);
 				// Keys for grey and RGB, every other time.
 				if (colorType != PNG_COLOR_TYPE_PALETTE && (colorType & PNG_COLOR_MASK_ALPHA) == 0)
-					spec.transparentEntries = index % 2;
-				expect_fast_and_equal(write_png(spec), spec.Describe());
+					recipe.transparentEntries = index % 2;
+				expect_fast_and_equal(write_png(recipe), recipe.Describe());
 			}
 		}
 	}
@@ -101,26 +101,26 @@ TEST(PngFastPath, MatchesLibpngForPalettesWithAndWithoutTransparency)
 	                      {1, 1, 1},     {2, 200, 0},     {100, 256, 99}};
 	uint32 seed = 7;
 	for (const Case& c : cases) {
-		PngSpec spec;
-		spec.colorType = PNG_COLOR_TYPE_PALETTE;
-		spec.width = 45;
-		spec.height = 13;
-		spec.paletteSize = c.paletteSize;
-		spec.indexRange = c.indexRange;
-		spec.transparentEntries = c.transparentEntries;
-		spec.seed = seed++;
-		expect_fast_and_equal(write_png(spec), spec.Describe());
+		PngRecipe recipe;
+		recipe.colorType = PNG_COLOR_TYPE_PALETTE;
+		recipe.width = 45;
+		recipe.height = 13;
+		recipe.paletteSize = c.paletteSize;
+		recipe.indexRange = c.indexRange;
+		recipe.transparentEntries = c.transparentEntries;
+		recipe.seed = seed++;
+		expect_fast_and_equal(write_png(recipe), recipe.Describe());
 	}
 }
 
 TEST(PngFastPath, OpaqueAlphaPicturesBecomeRgb32AsThroughLibpng)
 {
 	// RGBA with every alpha 255, and a palette whose tRNS is all 255.
-	PngSpec spec;
-	spec.colorType = PNG_COLOR_TYPE_PALETTE;
-	spec.paletteSize = 4;
-	spec.indexRange = 4;
-	std::vector<uint8> file = write_png(spec);
+	PngRecipe recipe;
+	recipe.colorType = PNG_COLOR_TYPE_PALETTE;
+	recipe.paletteSize = 4;
+	recipe.indexRange = 4;
+	std::vector<uint8> file = write_png(recipe);
 	std::vector<PngChunkAt> chunks = png_chunks(file);
 	std::vector<uint8> trns = png_chunk("tRNS", {255, 255, 255, 255});
 	file.insert(file.begin() + chunks[2].offset, trns.begin(), trns.end());
@@ -150,14 +150,14 @@ TEST(PngFastPath, MatchesLibpngHoweverTheImageDataIsSplitAndCompressed)
 	for (int colorType : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_PALETTE, PNG_COLOR_TYPE_RGB_ALPHA}) {
 		for (size_t idatSize : {size_t(6), size_t(7), size_t(100), size_t(1) << 24}) {
 			for (int level : {0, 1, 9}) {
-				PngSpec spec;
-				spec.colorType = colorType;
-				spec.width = 1001;
-				spec.height = 23;
-				spec.idatSize = idatSize;
-				spec.compressionLevel = level;
-				std::vector<uint8> file = write_png(spec);
-				expect_fast_and_equal(file, spec.Describe() + " level " + std::to_string(level));
+				PngRecipe recipe;
+				recipe.colorType = colorType;
+				recipe.width = 1001;
+				recipe.height = 23;
+				recipe.idatSize = idatSize;
+				recipe.compressionLevel = level;
+				std::vector<uint8> file = write_png(recipe);
+				expect_fast_and_equal(file, recipe.Describe() + " level " + std::to_string(level));
 			}
 		}
 	}
@@ -186,33 +186,33 @@ TEST(PngFastPath, LeavesWhatItDoesNotTakeToLibpng)
 	                         {PNG_COLOR_TYPE_RGB, {16}},
 	                         {PNG_COLOR_TYPE_GRAY_ALPHA, {16}},
 	                         {PNG_COLOR_TYPE_RGB_ALPHA, {16}}};
-	std::vector<PngSpec> specs;
+	std::vector<PngRecipe> recipes;
 	for (const Depths& entry : others) {
 		for (int depth : entry.depths) {
-			PngSpec spec;
-			spec.colorType = entry.colorType;
-			spec.depth = depth;
-			spec.width = 13;
-			spec.paletteSize = spec.indexRange = 1 << std::min(depth, 8);
-			specs.push_back(spec);
+			PngRecipe recipe;
+			recipe.colorType = entry.colorType;
+			recipe.depth = depth;
+			recipe.width = 13;
+			recipe.paletteSize = recipe.indexRange = 1 << std::min(depth, 8);
+			recipes.push_back(recipe);
 		}
 	}
 	for (int colorType : kColorTypes) {
-		PngSpec interlaced;
+		PngRecipe interlaced;
 		interlaced.colorType = colorType;
 		interlaced.interlaced = true;
-		specs.push_back(interlaced);
+		recipes.push_back(interlaced);
 	}
-	for (const PngSpec& spec : specs) {
-		std::vector<uint8> file = write_png(spec);
+	for (const PngRecipe& recipe : recipes) {
+		std::vector<uint8> file = write_png(recipe);
 		PngComparison comparison = compare_png_paths(file);
-		EXPECT_EQ(comparison.fast, PngOutcome::kDeclined) << spec.Describe();
-		EXPECT_TRUE(comparison.libpngDecoded) << spec.Describe();
-		EXPECT_NE(decode(file), nullptr) << spec.Describe();
+		EXPECT_EQ(comparison.fast, PngOutcome::kDeclined) << recipe.Describe();
+		EXPECT_TRUE(comparison.libpngDecoded) << recipe.Describe();
+		EXPECT_NE(decode(file), nullptr) << recipe.Describe();
 	}
 
 	// A colour profile is for libpng's path, however it judges it.
-	std::vector<uint8> file = write_png(PngSpec());
+	std::vector<uint8> file = write_png(PngRecipe());
 	std::vector<uint8> profile = png_chunk("iCCP", {'p', 0, 0, 0x78, 0x01, 0x03, 0, 0, 0, 0, 1});
 	file.insert(file.begin() + 33, profile.begin(), profile.end());
 	EXPECT_EQ(compare_png_paths(file).fast, PngOutcome::kDeclined);
@@ -266,11 +266,11 @@ TEST(PngFastPath, DamagedChunksAreRefusedOrLeftToLibpng)
 
 	// Bytes of the zlib stream changed, CRCs made right: either both refuse
 	// the file or both make the same picture.
-	PngSpec spec;
-	spec.width = 40;
-	spec.height = 30;
-	spec.idatSize = 200;
-	file = write_png(spec);
+	PngRecipe recipe;
+	recipe.width = 40;
+	recipe.height = 30;
+	recipe.idatSize = 200;
+	file = write_png(recipe);
 	for (const PngChunkAt& chunk : png_chunks(file)) {
 		if (chunk.type != "IDAT")
 			continue;

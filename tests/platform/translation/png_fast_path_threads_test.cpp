@@ -22,17 +22,17 @@ PngFastPathOptions ring_of(size_t ringBytes)
 	return options;
 }
 
-PngSpec tall_picture(int colorType)
+PngRecipe tall_picture(int colorType)
 {
-	PngSpec spec;
-	spec.colorType = colorType;
-	spec.width = 301;
-	spec.height = 240;
-	spec.idatSize = 4096;
-	spec.paletteSize = 64;
-	spec.indexRange = 64;
-	spec.transparentEntries = colorType == PNG_COLOR_TYPE_PALETTE ? 64 : 1;
-	return spec;
+	PngRecipe recipe;
+	recipe.colorType = colorType;
+	recipe.width = 301;
+	recipe.height = 240;
+	recipe.idatSize = 4096;
+	recipe.paletteSize = 64;
+	recipe.indexRange = 64;
+	recipe.transparentEntries = colorType == PNG_COLOR_TYPE_PALETTE ? 64 : 1;
+	return recipe;
 }
 
 // Rows of three RGB pixels, filter None, with a filter type 7 at |badRow|.
