@@ -2,36 +2,13 @@
 // program some milliseconds) is loaded by the first JPEG XL picture, not at
 // start-up nor by pictures of other formats.
 
-#include <link.h>
 #include <string.h>
 
 #include <gtest/gtest.h>
 
+#include "LoadedLibraries.h"
 #include "RunProgram.h"
 #include "TranslationTestUtils.h"
-
-namespace {
-
-bool is_loaded(const char* stem)
-{
-	struct Search {
-		const char* stem;
-		bool found;
-	} search = {stem, false};
-	dl_iterate_phdr(
-	    [](struct dl_phdr_info* info, size_t, void* data) {
-		    Search* search = static_cast<Search*>(data);
-		    const char* slash = strrchr(info->dlpi_name, '/');
-		    const char* name = slash != NULL ? slash + 1 : info->dlpi_name;
-		    if (strncmp(name, search->stem, strlen(search->stem)) == 0)
-			    search->found = true;
-		    return 0;
-	    },
-	    &search);
-	return search.found;
-}
-
-} // namespace
 
 TEST(JpegXlLibrary, LoadedByTheFirstJpegXlPictureAndWorking)
 {
