@@ -18,23 +18,33 @@ replicant, which lives on there as scrollable wallpaper.")
 # The libraries' dependencies come from the binaries themselves...
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
-# ...except FFmpeg's, which libplatform opens on first use by the major
-# versions of the headers it was built with (platform/media/FFmpegLibraries.cpp):
-# the packages that hold exactly those libraries here.
+# ...except those that libplatform opens on first use by the sonames of the
+# headers it was built with (platform/media/FFmpegLibraries.cpp,
+# platform/translation/JxlLibrary.cpp and PixbufLibrary.cpp): the packages
+# that hold exactly those libraries here.
 pkg_check_modules(PL_PACKAGE_FFMPEG REQUIRED libavutil libavcodec libavformat libswscale)
-set(PL_FFMPEG_PACKAGES "")
+pkg_check_modules(PL_PACKAGE_JXL REQUIRED libjxl)
+set(PL_FIRST_USE_SONAMES libglib-2.0.so.0 libgobject-2.0.so.0 libgdk_pixbuf-2.0.so.0)
 foreach(library avutil avcodec avformat swscale)
   string(REGEX MATCH "^[0-9]+" major "${PL_PACKAGE_FFMPEG_lib${library}_VERSION}")
-  find_library(PL_LIB${library}_FILE NAMES lib${library}.so.${major})
-  execute_process(COMMAND dpkg-query -S "${PL_LIB${library}_FILE}"
+  list(APPEND PL_FIRST_USE_SONAMES lib${library}.so.${major})
+endforeach()
+string(REGEX MATCH "^[0-9]+\\.[0-9]+" PL_JXL_SOVERSION "${PL_PACKAGE_JXL_VERSION}")
+list(APPEND PL_FIRST_USE_SONAMES libjxl.so.${PL_JXL_SOVERSION} libjxl_threads.so.${PL_JXL_SOVERSION})
+set(PL_FIRST_USE_PACKAGES "")
+foreach(soname ${PL_FIRST_USE_SONAMES})
+  string(MAKE_C_IDENTIFIER "${soname}" variable)
+  find_library(PL_FILE_${variable} NAMES ${soname})
+  execute_process(COMMAND dpkg-query -S "${PL_FILE_${variable}}"
                   OUTPUT_VARIABLE owner ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(owner MATCHES "^([^:, ]+)")
-    list(APPEND PL_FFMPEG_PACKAGES "${CMAKE_MATCH_1}")
+    list(APPEND PL_FIRST_USE_PACKAGES "${CMAKE_MATCH_1}")
   else()
-    message(WARNING "No Debian package holds lib${library}.so.${major}; the package will not depend on it")
+    message(WARNING "No Debian package holds ${soname}; the package will not depend on it")
   endif()
 endforeach()
-list(JOIN PL_FFMPEG_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+list(REMOVE_DUPLICATES PL_FIRST_USE_PACKAGES)
+list(JOIN PL_FIRST_USE_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # gdk-pixbuf's loaders are plugins, invisible to shlibdeps; the desktop
 # entry's types are those of the loaders on the build machine.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "librsvg2-common, webp-pixbuf-loader, heif-gdk-pixbuf, libavif-gdk-pixbuf")

@@ -9,10 +9,9 @@
 // Without the libraries every call fails the way FFmpeg reports failure:
 // AVERROR(ENOSYS), a NULL object, or nothing done.
 
-#include <dlfcn.h>
-#include <errno.h>
+#include "support/LibrarySet.h"
 
-#include <mutex>
+#include <errno.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -39,26 +38,12 @@ const char* const kLibraryNames[kLibraryCount] = {
     "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR),
 };
 
-// Opened once and never closed: FFmpeg keeps global state (its log level,
-// threads it started) that must outlive any one media file.
-void* sLibraries[kLibraryCount]; // written once under sOpenOnce
-
-void* Symbol(Library library, const char* name)
-{
-	static std::once_flag sOpenOnce;
-	std::call_once(sOpenOnce, [] {
-		for (int i = 0; i < kLibraryCount; i++)
-			sLibraries[i] = dlopen(kLibraryNames[i], RTLD_LAZY | RTLD_LOCAL);
-	});
-	return sLibraries[library] != nullptr ? dlsym(sLibraries[library], name) : nullptr;
-}
+// Constant-initialised: a stand-in may be called from a static initialiser.
+constinit BPrivate::LibrarySet sLibraries(kLibraryNames);
 
 } // namespace
 
-// Looked up on the first call of each function; a static local is initialised
-// once, however many threads get there together.
-#define PL_FFMPEG_REAL(library, name)                                                              \
-	static decltype(&name) const real = reinterpret_cast<decltype(&name)>(Symbol(library, #name))
+#define PL_FFMPEG_REAL(library, name) PL_LIBRARY_REAL(sLibraries, library, name)
 
 extern "C" {
 #pragma GCC visibility push(hidden)

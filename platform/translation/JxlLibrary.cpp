@@ -9,9 +9,7 @@
 // Without the libraries every call fails the way libjxl reports failure:
 // JXL_DEC_ERROR, or a NULL object.
 
-#include <dlfcn.h>
-
-#include <mutex>
+#include "support/LibrarySet.h"
 
 // The headers declare the functions exported; these stand-ins are not.
 #define JXL_STATIC_DEFINE
@@ -32,24 +30,12 @@ const char* const kLibraryNames[kLibraryCount] = {
     "libjxl_threads.so." PL_JXL_VERSION(JPEGXL_MAJOR_VERSION, JPEGXL_MINOR_VERSION),
 };
 
-// Opened once and never closed: decoders on other threads may be running.
-void* sLibraries[kLibraryCount]; // written once under sOpenOnce
-
-void* Symbol(Library library, const char* name)
-{
-	static std::once_flag sOpenOnce;
-	std::call_once(sOpenOnce, [] {
-		for (int i = 0; i < kLibraryCount; i++)
-			sLibraries[i] = dlopen(kLibraryNames[i], RTLD_LAZY | RTLD_LOCAL);
-	});
-	return sLibraries[library] != nullptr ? dlsym(sLibraries[library], name) : nullptr;
-}
+// Constant-initialised: a stand-in may be called from a static initialiser.
+constinit BPrivate::LibrarySet sLibraries(kLibraryNames);
 
 } // namespace
 
-// Looked up on the first call of each function.
-#define PL_JXL_REAL(library, name)                                                                 \
-	static decltype(&name) const real = reinterpret_cast<decltype(&name)>(Symbol(library, #name))
+#define PL_JXL_REAL(library, name) PL_LIBRARY_REAL(sLibraries, library, name)
 
 extern "C" {
 #pragma GCC visibility push(hidden)
