@@ -160,7 +160,7 @@ void X11Surface::_Release(Buffer& buffer)
 	buffer = Buffer();
 }
 
-void X11Surface::Present(const pixman_box32_t* boxes, int count)
+void X11Surface::Present(const pixman_box32_t* boxes, int count, xcb_drawable_t target)
 {
 	if (fBuffer.bits == nullptr || count <= 0)
 		return;
@@ -176,14 +176,14 @@ void X11Surface::Present(const pixman_box32_t* boxes, int count)
 		if (box.x1 >= box.x2 || box.y1 >= box.y2)
 			continue;
 		if (fBuffer.segment != 0) {
-			xcb_shm_put_image(c, fWindow, fGc, (uint16) fWidth, (uint16) fHeight, (uint16) box.x1,
+			xcb_shm_put_image(c, target, fGc, (uint16) fWidth, (uint16) fHeight, (uint16) box.x1,
 			                  (uint16) box.y1, (uint16) (box.x2 - box.x1),
 			                  (uint16) (box.y2 - box.y1), (int16) box.x1, (int16) box.y1,
 			                  fConnection.Depth(), XCB_IMAGE_FORMAT_Z_PIXMAP, 0, fBuffer.segment,
 			                  0);
 			sent = true;
 		} else {
-			_PutStrips(box);
+			_PutStrips(box, target);
 		}
 	}
 	if (sent) {
@@ -195,7 +195,7 @@ void X11Surface::Present(const pixman_box32_t* boxes, int count)
 	xcb_flush(c);
 }
 
-void X11Surface::_PutStrips(const pixman_box32_t& box)
+void X11Surface::_PutStrips(const pixman_box32_t& box, xcb_drawable_t target)
 {
 	xcb_connection_t* c = fConnection.Connection();
 	int32 width = box.x2 - box.x1;
@@ -221,7 +221,7 @@ void X11Surface::_PutStrips(const pixman_box32_t& box)
 		}
 		// libxcb copies the data into its output buffer (or writes it out)
 		// before returning, so the rows may change right after.
-		xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, fWindow, fGc, (uint16) width, (uint16) rows,
+		xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, target, fGc, (uint16) width, (uint16) rows,
 		              (int16) box.x1, (int16) y, 0, fConnection.Depth(), (uint32) bytes, data);
 	}
 }

@@ -42,8 +42,10 @@ public:
 	bool UsesShm() const { return fBuffer.segment != 0; }
 
 	// Sends the boxes (pixel coordinates, x2/y2 exclusive), clipped to the
-	// buffer, to the window. Does not wait for the server.
-	void Present(const pixman_box32_t* boxes, int count);
+	// buffer, to |target|: the window, or a pixmap of its depth. Does not
+	// wait for the server.
+	void Present(const pixman_box32_t* boxes, int count, xcb_drawable_t target);
+	void Present(const pixman_box32_t* boxes, int count) { Present(boxes, count, fWindow); }
 
 	// Returns once the server has read everything presented so far, so the
 	// buffer can be drawn into again.
@@ -61,7 +63,7 @@ private:
 	status_t _CreateShmFd(size_t size, Buffer* buffer);
 	status_t _CreateShmSysV(size_t size, Buffer* buffer);
 	void _Release(Buffer& buffer);
-	void _PutStrips(const pixman_box32_t& box);
+	void _PutStrips(const pixman_box32_t& box, xcb_drawable_t target);
 
 	X11Connection& fConnection;
 	xcb_window_t fWindow;

@@ -55,7 +55,8 @@ X11WindowRole role_for(const SurfaceSettings& settings)
 X11Window::X11Window(X11Connection& connection, X11Workspaces& workspaces, DisplayEventSink* sink)
     : fConnection(connection), fWorkspaces(workspaces), fWindow(XCB_WINDOW_NONE),
       fRole(X11WindowRole::kNormal), fFlags(0), fPendingFrame(false), fPendingSequence(0),
-      fMapped(false), fShown(false), fActive(false), fMinWidth(0), fMaxWidth(0), fMinHeight(0),
+      fMapped(false), fShown(false), fAwaitingFirstPresent(false), fHasBackground(false),
+      fActive(false), fMinWidth(0), fMaxWidth(0), fMinHeight(0),
       fMaxHeight(0), fWorkspaceMask(0), fSink(sink)
 {
 }
@@ -251,6 +252,7 @@ void X11Window::Show()
 		if (!fShown && fRole != X11WindowRole::kPopUp)
 			_ApplyWorkspaces(false);
 		fShown = true;
+		fAwaitingFirstPresent = true;
 	}
 	xcb_map_window(fConnection.Connection(), fWindow);
 	if (fRole == X11WindowRole::kPopUp) {
@@ -306,10 +308,70 @@ status_t X11Window::Present(const BRegion& damage)
 	int count = 0;
 	const pixman_box32_t* boxes = pixman_region32_rectangles(
 	    const_cast<pixman_region32_t*>(RegionPrivate::Pixman(damage)), &count);
+	bool throughBackground = false;
+	bool dropBackground = false;
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		throughBackground = fAwaitingFirstPresent && !fMapped && fRole != X11WindowRole::kPopUp;
+		fAwaitingFirstPresent = false;
+		dropBackground = fHasBackground && !throughBackground;
+	}
 	fSurface->Present(boxes, count);
+	if (throughBackground)
+		_ShowThroughBackground();
+	else if (dropBackground)
+		_DropBackground();
 	// The kit draws again once this returns.
 	fSurface->WaitIdle();
 	return B_OK;
+}
+
+// A window that is shown waits for the window manager to frame and map it,
+// and whatever is presented before then is lost: the picture would only come
+// after the Expose that follows the map, one more round trip through the
+// window manager and the window's thread. Made the window's background
+// instead, the first pixels are painted by the server the moment it maps
+// the window.
+void X11Window::_ShowThroughBackground()
+{
+	int32 width = fSurface->Width();
+	int32 height = fSurface->Height();
+	if (width <= 0 || height <= 0)
+		return;
+	xcb_connection_t* c = fConnection.Connection();
+	xcb_pixmap_t pixmap = xcb_generate_id(c);
+	xcb_create_pixmap(c, fConnection.Depth(), pixmap, fWindow, (uint16) width, (uint16) height);
+	pixman_box32_t whole = {0, 0, width, height};
+	fSurface->Present(&whole, 1, pixmap);
+	xcb_change_window_attributes(c, fWindow, XCB_CW_BACK_PIXMAP, &pixmap);
+	// The window holds the pixmap as long as it is its background.
+	xcb_free_pixmap(c, pixmap);
+	bool mapped;
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		fHasBackground = true;
+		mapped = fMapped;
+	}
+	// Mapped meanwhile: the background came too late to be of use.
+	if (mapped)
+		_DropBackground();
+	xcb_flush(c);
+}
+
+// Back to no background, so that resizes leave the old pixels until the
+// next present rather than tiling a stale picture, and the server does not
+// keep a copy of the window's pixels.
+void X11Window::_DropBackground()
+{
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		if (!fHasBackground)
+			return;
+		fHasBackground = false;
+	}
+	uint32 none = XCB_BACK_PIXMAP_NONE;
+	xcb_change_window_attributes(fConnection.Connection(), fWindow, XCB_CW_BACK_PIXMAP, &none);
+	xcb_flush(fConnection.Connection());
 }
 
 void X11Window::Detach()
@@ -367,8 +429,13 @@ void X11Window::ServerConfigured(uint32 sequence)
 
 void X11Window::ServerMapped(bool mapped)
 {
-	std::lock_guard<std::mutex> guard(fLock);
-	fMapped = mapped;
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		fMapped = mapped;
+	}
+	// The server painted the background when it mapped the window.
+	if (mapped)
+		_DropBackground();
 }
 
 void X11Window::ClickedWithoutWindowManager()

@@ -72,6 +72,8 @@ public:
 	void Exposed(int32 x, int32 y, int32 width, int32 height, bool last);
 
 private:
+	void _ShowThroughBackground();
+	void _DropBackground();
 	void _UpdateSizeHints();
 	void _ApplyWorkspaces(bool mapped);
 	static int32 _Limit(float limit, int32 fallback);
@@ -92,6 +94,8 @@ private:
 	X11FrameRequests fRequests; // what the window manager may still be carrying out
 	bool fMapped;
 	bool fShown;
+	bool fAwaitingFirstPresent; // shown, and nothing presented since
+	bool fHasBackground;        // the window's background is a copy of its pixels
 	bool fActive;
 	float fMinWidth, fMaxWidth, fMinHeight, fMaxHeight;
 	uint32 fWorkspaceMask;

@@ -2,6 +2,8 @@
 // decorations around them, activation, workspaces.
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "X11BackendTest.h"
 
 using namespace BPrivate;
@@ -85,6 +87,39 @@ TEST_F(WindowManagerTest, FrameIsTheContentWhateverTheDecorations)
 		for (const auto& frame : sink.frames)
 			EXPECT_EQ(frame.frame, BRect(500, 400, 899, 699));
 	});
+}
+
+// The first picture must not wait for the Expose that follows the window
+// manager's map: what is presented right after Show(), before the window is
+// mapped, is on the screen once it is, with nothing presented again. Later
+// presents still reach the window.
+TEST_F(WindowManagerTest, PixelsPresentedBeforeTheMapAreShownByIt)
+{
+	RecordingSink sink;
+	DisplaySurface* surface = Make(Settings(BRect(200, 150, 359, 269), "early"), &sink);
+	ASSERT_NE(surface, nullptr);
+	Framebuffer buffer = surface->Buffer();
+	auto fill = [&](uint32 color) {
+		for (int32 y = 0; y < buffer.height; y++) {
+			uint32* row = (uint32*) ((uint8*) buffer.bits + y * buffer.bytesPerRow);
+			for (int32 x = 0; x < buffer.width; x++)
+				row[x] = color;
+		}
+	};
+	fill(0x00c02080);
+	surface->Show();
+	ASSERT_EQ(surface->Present(BRegion(BRect(0, 0, buffer.width - 1, buffer.height - 1))), B_OK);
+	ASSERT_TRUE(WaitFor([&] { return IsViewable(Id(surface)); }));
+	fBackend->Connection().Sync();
+	std::vector<uint32_t> pixels = Pixels(Id(surface), 0, 0, buffer.width, buffer.height);
+	ASSERT_EQ(pixels.size(), size_t(buffer.width * buffer.height));
+	EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xc02080u), ptrdiff_t(pixels.size()));
+
+	fill(0x00208040);
+	ASSERT_EQ(surface->Present(BRegion(BRect(0, 0, buffer.width - 1, buffer.height - 1))), B_OK);
+	fBackend->Connection().Sync();
+	pixels = Pixels(Id(surface), 0, 0, buffer.width, buffer.height);
+	EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0x208040u), ptrdiff_t(pixels.size()));
 }
 
 TEST_F(WindowManagerTest, ResizeByTheWindowManagerIsReported)
