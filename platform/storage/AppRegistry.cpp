@@ -1,7 +1,6 @@
 #include "storage/AppRegistry.h"
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -51,11 +50,9 @@ bool owned_by_us_or_root(const struct stat& info)
 // Where libplatform.so itself was loaded from.
 std::string platform_library_path()
 {
-	Dl_info info;
-	if (dladdr(reinterpret_cast<void*>(&app_registry_folders), &info) == 0 ||
-	    info.dli_fname == NULL)
-		return "";
-	return real_path(info.dli_fname);
+	std::vector<std::string> holder =
+	    loaded_libraries_holding({reinterpret_cast<const void*>(&app_registry_folders)});
+	return holder.empty() ? "" : real_path(holder.front().c_str());
 }
 
 std::string lower(const std::string& text)
@@ -318,12 +315,10 @@ status_t running_app_record(const char* signature, uint32 flags, AppRecord* reco
 	const std::string platform = platform_library_path();
 	// The libraries whose classes registered themselves, and those built on
 	// the platform (whose classes are found by their exported Instantiate).
-	std::vector<std::string> candidates;
-	for (instantiation_func func : registered_instantiation_funcs()) {
-		Dl_info info;
-		if (dladdr(reinterpret_cast<void*>(func), &info) != 0 && info.dli_fname != NULL)
-			candidates.push_back(info.dli_fname);
-	}
+	std::vector<const void*> funcs;
+	for (instantiation_func func : registered_instantiation_funcs())
+		funcs.push_back(reinterpret_cast<const void*>(func));
+	std::vector<std::string> candidates = loaded_libraries_holding(funcs);
 	if (!platform.empty()) {
 		std::string platformName = platform.substr(platform.rfind('/') + 1);
 		for (const std::string& library : loaded_libraries_needing(platformName.c_str()))

@@ -2,6 +2,7 @@
 
 #include <elf.h>
 #include <link.h>
+#include <stdint.h>
 #include <string.h>
 
 #include <new>
@@ -69,7 +70,51 @@ int visit(dl_phdr_info* info, size_t, void* data)
 	return 0;
 }
 
+struct Holders {
+	const std::vector<const void*>* addresses;
+	std::vector<std::string> found;
+};
+
+bool holds(const dl_phdr_info* info, const void* address)
+{
+	uintptr_t at = reinterpret_cast<uintptr_t>(address);
+	for (int i = 0; i < info->dlpi_phnum; i++) {
+		const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+		if (segment.p_type != PT_LOAD)
+			continue;
+		uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+		if (at >= start && at - start < segment.p_memsz)
+			return true;
+	}
+	return false;
+}
+
+int visit_holders(dl_phdr_info* info, size_t, void* data)
+{
+	Holders* holders = static_cast<Holders*>(data);
+	if (info->dlpi_name == NULL || info->dlpi_name[0] != '/')
+		return 0;
+	for (const void* address : *holders->addresses) {
+		if (!holds(info, address))
+			continue;
+		try {
+			holders->found.push_back(info->dlpi_name);
+		} catch (const std::bad_alloc&) {
+			return 1;
+		}
+		break;
+	}
+	return 0;
+}
+
 } // namespace
+
+std::vector<std::string> loaded_libraries_holding(const std::vector<const void*>& addresses)
+{
+	Holders holders{&addresses, {}};
+	dl_iterate_phdr(visit_holders, &holders);
+	return holders.found;
+}
 
 std::vector<std::string> loaded_libraries_needing(const char* soname)
 {

@@ -13,6 +13,12 @@ namespace BPrivate {
 // found by their exported Instantiate.
 std::vector<std::string> loaded_libraries_needing(const char* soname);
 
+// The files of the loaded shared libraries whose segments hold any of
+// |addresses|, the executable left out, each once. Unlike dladdr(), which
+// also looks for the nearest symbol (a walk through the library's whole
+// symbol table for every address), this only compares address ranges.
+std::vector<std::string> loaded_libraries_holding(const std::vector<const void*>& addresses);
+
 } // namespace BPrivate
 
 #endif
