@@ -5,16 +5,13 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
+#include <functional>
 #include <new>
 
 namespace BPrivate {
 
 namespace {
-
-struct Search {
-	const char* soname;
-	std::vector<std::string> found;
-};
 
 // glibc relocates the address entries of a loaded object's dynamic section;
 // the vDSO's are left as offsets.
@@ -53,28 +50,6 @@ bool needs(const dl_phdr_info* info, const char* soname)
 	return false;
 }
 
-int visit(dl_phdr_info* info, size_t, void* data)
-{
-	Search* search = static_cast<Search*>(data);
-	// The executable comes first, with an empty name.
-	if (info->dlpi_name == NULL || info->dlpi_name[0] != '/')
-		return 0;
-	if (!needs(info, search->soname))
-		return 0;
-	// No exception may cross the C library's frames.
-	try {
-		search->found.push_back(info->dlpi_name);
-	} catch (const std::bad_alloc&) {
-		return 1;
-	}
-	return 0;
-}
-
-struct Holders {
-	const std::vector<const void*>* addresses;
-	std::vector<std::string> found;
-};
-
 bool holds(const dl_phdr_info* info, const void* address)
 {
 	uintptr_t at = reinterpret_cast<uintptr_t>(address);
@@ -89,38 +64,48 @@ bool holds(const dl_phdr_info* info, const void* address)
 	return false;
 }
 
-int visit_holders(dl_phdr_info* info, size_t, void* data)
+struct Selection {
+	std::function<bool(const dl_phdr_info*)> wanted;
+	std::vector<std::string> found;
+};
+
+int visit(dl_phdr_info* info, size_t, void* data)
 {
-	Holders* holders = static_cast<Holders*>(data);
+	Selection* selection = static_cast<Selection*>(data);
+	// The executable comes first, with an empty name.
 	if (info->dlpi_name == NULL || info->dlpi_name[0] != '/')
 		return 0;
-	for (const void* address : *holders->addresses) {
-		if (!holds(info, address))
-			continue;
-		try {
-			holders->found.push_back(info->dlpi_name);
-		} catch (const std::bad_alloc&) {
-			return 1;
-		}
-		break;
+	// No exception may cross the C library's frames.
+	try {
+		if (selection->wanted(info))
+			selection->found.push_back(info->dlpi_name);
+	} catch (const std::bad_alloc&) {
+		return 1;
 	}
 	return 0;
+}
+
+// The files of the loaded libraries (not the executable) that |wanted|.
+std::vector<std::string> loaded_libraries_where(std::function<bool(const dl_phdr_info*)> wanted)
+{
+	Selection selection{std::move(wanted), {}};
+	dl_iterate_phdr(visit, &selection);
+	return selection.found;
 }
 
 } // namespace
 
 std::vector<std::string> loaded_libraries_holding(const std::vector<const void*>& addresses)
 {
-	Holders holders{&addresses, {}};
-	dl_iterate_phdr(visit_holders, &holders);
-	return holders.found;
+	return loaded_libraries_where([&](const dl_phdr_info* info) {
+		return std::any_of(addresses.begin(), addresses.end(),
+		                   [&](const void* address) { return holds(info, address); });
+	});
 }
 
 std::vector<std::string> loaded_libraries_needing(const char* soname)
 {
-	Search search{soname, {}};
-	dl_iterate_phdr(visit, &search);
-	return search.found;
+	return loaded_libraries_where([&](const dl_phdr_info* info) { return needs(info, soname); });
 }
 
 } // namespace BPrivate
