@@ -13,13 +13,15 @@ const uint32 kAllDesktops = 0xFFFFFFFF;
 } // namespace
 
 X11Workspaces::X11Workspaces(X11Connection& connection)
-    : fConnection(connection), fKnownCurrent(0), fKnownWindowManager(false)
+    : fConnection(connection), fKnownCurrent(0), fKnownCount(1), fKnownWindowManager(false)
 {
 	// Root property changes tell of workspace switches. The root's event mask
 	// is per client, so this takes nothing from the window manager.
 	uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
 	xcb_change_window_attributes(connection.Connection(), connection.Root(), XCB_CW_EVENT_MASK,
 	                             &mask);
+	// Read after asking for the changes, so that none is missed.
+	fKnownCount = _ReadCount();
 	fKnownCurrent = Current();
 	fKnownWindowManager = HasWindowManager();
 }
@@ -43,7 +45,7 @@ bool X11Workspaces::HasWindowManager() const
 	return reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 4;
 }
 
-int32 X11Workspaces::Count() const
+int32 X11Workspaces::_ReadCount() const
 {
 	int32 count = _ReadCardinal(fConnection.Atoms().netNumberOfDesktops, 1);
 	// The Be API knows 1 to 32 workspaces.
@@ -90,6 +92,8 @@ bool X11Workspaces::HandleRootProperty(xcb_atom_t atom, int32* previous, int32* 
 {
 	if (atom == fConnection.Atoms().netSupportingWmCheck)
 		fKnownWindowManager = HasWindowManager();
+	if (atom == fConnection.Atoms().netNumberOfDesktops)
+		fKnownCount = _ReadCount();
 	if (atom != fConnection.Atoms().netCurrentDesktop)
 		return false;
 	int32 now = Current();

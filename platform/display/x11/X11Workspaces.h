@@ -1,6 +1,7 @@
 #ifndef _X11_WORKSPACES_H
 #define _X11_WORKSPACES_H
 
+#include <atomic>
 #include <mutex>
 
 #include <SupportDefs.h>
@@ -16,8 +17,11 @@ class X11Workspaces {
 public:
 	explicit X11Workspaces(X11Connection& connection);
 
-	// Any thread; asked from the server.
-	int32 Count() const;
+	// Any thread. The count as last seen on the root window: the viewer asks
+	// it again and again while building its menus, and each question would be
+	// a round trip on the way to the first picture. The current workspace is
+	// asked from the server.
+	int32 Count() const { return fKnownCount.load(std::memory_order_relaxed); }
 	int32 Current() const;
 	bool HasWindowManager() const;
 	// The same, as last seen on the root window (no round trip): event thread.
@@ -37,10 +41,12 @@ public:
 
 private:
 	int32 _ReadCardinal(xcb_atom_t atom, int32 fallback) const;
+	int32 _ReadCount() const;
 
 	X11Connection& fConnection;
 	std::mutex fLock;         // leaf
 	int32 fKnownCurrent;      // guarded by fLock
+	std::atomic<int32> fKnownCount; // written by the event thread, after construction
 	bool fKnownWindowManager; // event thread, after construction
 };
 

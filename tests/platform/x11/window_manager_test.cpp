@@ -197,6 +197,13 @@ TEST_F(WindowManagerTest, WorkspacesAreTheDesktops)
 	fBackend->Connection().Sync();
 	usleep(100000);
 	EXPECT_EQ(fBackend->CurrentWorkspace(), 1);
+
+	// The count is kept from the root window's changes, not asked each time:
+	// it must follow the window manager's.
+	ASSERT_EQ(Server()->Run("wmctrl -n 6"), 0);
+	EXPECT_TRUE(WaitFor([&] { return fBackend->CountWorkspaces() == 6; }));
+	ASSERT_EQ(Server()->Run("wmctrl -n 4"), 0);
+	EXPECT_TRUE(WaitFor([&] { return fBackend->CountWorkspaces() == 4; }));
 }
 
 TEST_F(WindowManagerTest, WindowsOnAllWorkspacesOrTheCurrentOne)
