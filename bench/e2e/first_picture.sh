@@ -80,6 +80,8 @@ is_pelivant() { [ "$1" = pelivant ] || [ "$1" = baseline ]; }
 
 available=()
 for viewer in $viewers; do
+  # The baseline comes with --baseline, once, whether listed or not.
+  [ "$viewer" = baseline ] && continue
   if ! is_pelivant "$viewer" && [ -z "$(viewer_program "$viewer")" ] && [ "$(id -u)" = 0 ]; then
     package=${viewer%-fit}
     echo "first_picture: installing $package" >&2
