@@ -309,17 +309,15 @@ status_t X11Window::Present(const BRegion& damage)
 	const pixman_box32_t* boxes = pixman_region32_rectangles(
 	    const_cast<pixman_region32_t*>(RegionPrivate::Pixman(damage)), &count);
 	bool throughBackground = false;
-	bool dropBackground = false;
 	{
 		std::lock_guard<std::mutex> guard(fLock);
 		throughBackground = fAwaitingFirstPresent && !fMapped && fRole != X11WindowRole::kPopUp;
 		fAwaitingFirstPresent = false;
-		dropBackground = fHasBackground && !throughBackground;
 	}
 	fSurface->Present(boxes, count);
 	if (throughBackground)
 		_ShowThroughBackground();
-	else if (dropBackground)
+	else
 		_DropBackground();
 	// The kit draws again once this returns.
 	fSurface->WaitIdle();
