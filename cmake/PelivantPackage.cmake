@@ -17,7 +17,7 @@ can be dragged out of its window by its handle and left on the desktop as a
 replicant, which lives on there as scrollable wallpaper.")
 # The libraries' dependencies come from the binaries themselves...
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
 # ...except those that libplatform opens on first use by the sonames of the
 # headers it was built with (platform/media/FFmpegLibraries.cpp,
 # platform/translation/JxlLibrary.cpp and PixbufLibrary.cpp): the packages

@@ -110,8 +110,12 @@ TEST(AboutContents, RenamingTheExecutableRenamesTheText)
 {
 	// A copy of this test under another name passes the test above with its
 	// own name.
+	// The copy finds the libraries as the original does, beside its folder.
 	TempDir dir;
-	std::string copy = dir / "Another Viewer";
+	std::filesystem::path ownFolder = std::filesystem::path(own_path()).parent_path();
+	std::filesystem::create_directory(dir / "bin");
+	std::filesystem::create_directory_symlink(ownFolder.parent_path() / "lib", dir / "lib");
+	std::string copy = dir / "bin/Another Viewer";
 	std::filesystem::copy_file(own_path(), copy);
 	std::string command = "'" + copy +
 	                      "' --gtest_filter=AboutContents.TheApplicationReadsItsOwnFile"

@@ -73,6 +73,12 @@ status_t X11Backend::_WaitFor(SetUpStage stage)
 	return status;
 }
 
+bool X11Backend::_InputReady()
+{
+	std::lock_guard<std::mutex> lock(fSetUpLock);
+	return fSetUpStage == kSetUpDone && fSetUpStatus == B_OK;
+}
+
 void X11Backend::_Advance(SetUpStage stage, status_t status)
 {
 	std::lock_guard<std::mutex> lock(fSetUpLock);
@@ -85,8 +91,13 @@ void X11Backend::_Prepare()
 {
 	status_t status = _PrepareConnection();
 	_Advance(kConnectionKnown, status);
-	if (status == B_OK)
-		_Advance(kSetUpDone, _PrepareInput());
+	if (status != B_OK)
+		return;
+	_Advance(kSetUpDone, _PrepareInput());
+	// Windows do not wait for the input part, so no one else may ever ask
+	// how it went: a failure must still end the program, not leave it
+	// showing windows that never get an event.
+	_WaitFor(kSetUpDone);
 }
 
 status_t X11Backend::_PrepareConnection()
@@ -128,6 +139,7 @@ status_t X11Backend::_PrepareInput()
 		return B_NO_MEMORY;
 	xcb_flush(fConnection.Connection());
 	return fEventThread->Start();
+
 }
 
 status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,
@@ -136,7 +148,11 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 	if (surface == nullptr)
 		return B_BAD_VALUE;
 	*surface = nullptr;
-	if (status_t ready = Ready(); ready != B_OK)
+	// A window needs the connection, its atoms and the workspaces, not the
+	// key map: that is still being compiled while the first window is made,
+	// shown and painted. Its events wait in the connection for the event
+	// thread, which starts once the key map is there.
+	if (status_t ready = _WaitFor(kConnectionKnown); ready != B_OK)
 		return ready;
 	std::shared_ptr<X11Window> window(new (std::nothrow)
 	                                      X11Window(fConnection, *fWorkspaces, sink));
@@ -152,7 +168,7 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 
 void X11Backend::DestroySurface(DisplaySurface* surface)
 {
-	// Only a surface made after Ready() succeeded can exist.
+	// Only a surface made once the connection was prepared can exist.
 	if (surface == nullptr)
 		return;
 	X11Window* window = static_cast<X11Window*>(surface);
@@ -244,9 +260,12 @@ void X11Backend::UngrabPointer()
 
 void X11Backend::ObscureCursor()
 {
-	if (Ready() != B_OK)
+	// A new window fits itself (and hides the cursor) before the key map is
+	// ready; until the dispatcher runs no pointer window is known yet.
+	if (_WaitFor(kConnectionKnown) != B_OK)
 		return;
-	fPointer->Obscure(fDispatcher->PointerWindow());
+	fPointer->Obscure(_InputReady() ? fDispatcher->PointerWindow()
+	                                : (xcb_window_t) XCB_WINDOW_NONE);
 }
 
 status_t X11Backend::StartDrag(DisplaySurface* source, const DisplayDragStart& drag)

@@ -70,6 +70,8 @@ private:
 	enum SetUpStage { kSetUpRunning, kConnectionKnown, kSetUpDone };
 
 	status_t _WaitFor(SetUpStage stage);
+	// Whether the input part (key map, dispatcher) is set up, without waiting.
+	bool _InputReady();
 	void _Advance(SetUpStage stage, status_t status);
 	void _Prepare();
 	status_t _PrepareConnection();
