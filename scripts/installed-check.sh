@@ -109,7 +109,7 @@ if [ -x /usr/bin/pelivant-desktop ]; then
   echo "=== installed: a replicant from the installed viewer on the installed desktop"
   /usr/bin/pelivant-desktop >"$scratch/desktop.log" 2>&1 &
   pids+=($!)
-  wait_for_window '^Desktop$' >/dev/null || fail "the installed desktop shows no window"
+  wait_for_window '^Desktop$' >/dev/null || { cat "$scratch/desktop.log" >&2; import -window root "$root/build/installed-check-failure.png" 2>/dev/null || true; fail "the installed desktop shows no window"; }
   /usr/bin/pelivant "$scratch/wallpaper.png" >"$scratch/viewer.log" 2>&1 &
   window=$(wait_for_window 'wallpaper\.png') || true
   [ -n "$window" ] || fail "the installed pelivant shows no window"

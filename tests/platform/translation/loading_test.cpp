@@ -1,8 +1,10 @@
 // Libraries whose loading costs every program start-up time are loaded by the
 // first picture that needs them, not at start-up nor by pictures of other
-// formats: libjxl (and the Highway library it pulls in) by the first JPEG XL
-// picture, gdk-pixbuf (and GLib, GIO...) by the first picture that only its
-// loaders read.
+// formats: libjpeg, libwebp and Little CMS by the first JPEG, WebP and
+// colour-profiled picture, libjxl (and the Highway library it pulls in) by
+// the first JPEG XL picture, gdk-pixbuf (and GLib, GIO...) by the first
+// picture that only its loaders read. The tests run in this order, in one
+// process.
 
 #include <string.h>
 
@@ -11,6 +13,48 @@
 #include "LoadedLibraries.h"
 #include "RunProgram.h"
 #include "TranslationTestUtils.h"
+
+TEST(FormatLibraries, EachLoadedByTheFirstPictureThatNeedsIt)
+{
+	for (const char* stem : {"libjpeg.so", "libwebp.so", "libwebpdemux.so", "liblcms2.so"})
+		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded at start-up";
+
+	std::unique_ptr<BBitmap> png = decode(read_sample("quadrants.png"));
+	ASSERT_NE(png, nullptr);
+	ASSERT_NE(decode(read_sample("alpha.png")), nullptr);
+	for (const char* stem : {"libjpeg.so", "libwebp.so", "liblcms2.so"})
+		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded for a PNG picture";
+
+	std::unique_ptr<BBitmap> jpeg = decode(read_sample("quadrants.jpg"));
+	ASSERT_NE(jpeg, nullptr);
+	EXPECT_TRUE(is_loaded("libjpeg.so"));
+	EXPECT_TRUE(looks_like(pixel_at(*jpeg, 5, 5), 255, 0, 0));
+	EXPECT_FALSE(is_loaded("libwebp.so")) << "loaded for a JPEG picture";
+	// Damage is still reported through libjpeg's error handling.
+	std::vector<uint8> damaged = read_sample("quadrants.jpg");
+	damaged.resize(damaged.size() / 3);
+	EXPECT_EQ(decode(damaged), nullptr);
+
+	std::unique_ptr<BBitmap> webp = decode(read_sample("quadrants.webp"));
+	ASSERT_NE(webp, nullptr);
+	EXPECT_TRUE(is_loaded("libwebp.so"));
+	EXPECT_TRUE(is_loaded("libwebpdemux.so"));
+	EXPECT_TRUE(looks_like(pixel_at(*webp, 5, 5), 255, 0, 0));
+	EXPECT_FALSE(is_loaded("liblcms2.so")) << "loaded for pictures without a profile";
+
+	// A profile other than sRGB takes Little CMS: Adobe RGB's orange is a
+	// redder one in sRGB.
+	const char* adobeRgb = "/usr/share/color/icc/ghostscript/a98.icc";
+	ScratchDir dir;
+	std::string profiled = dir.Path("profiled.jpg");
+	ASSERT_EQ(run_program({"convert", "-size", "16x16", "xc:rgb(200,100,50)", "-profile", adobeRgb,
+	                       profiled}),
+	          0);
+	std::unique_ptr<BBitmap> converted = decode(read_file(profiled));
+	ASSERT_NE(converted, nullptr);
+	EXPECT_TRUE(is_loaded("liblcms2.so"));
+	EXPECT_TRUE(looks_like(pixel_at(*converted, 8, 8), 227, 100, 42, 6));
+}
 
 TEST(JpegXlLibrary, LoadedByTheFirstJpegXlPictureAndWorking)
 {
