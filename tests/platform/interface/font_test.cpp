@@ -8,6 +8,21 @@
 
 #include <gtest/gtest.h>
 
+#include "LoadedLibraries.h"
+
+// First in this process: a program that shows a picture and no text loads
+// neither FreeType nor fontconfig.
+TEST(FontLibraries, LoadedByTheFirstTextMeasured)
+{
+	EXPECT_FALSE(is_loaded("libfreetype.so")) << "loaded at start-up";
+	EXPECT_FALSE(is_loaded("libfontconfig.so")) << "loaded at start-up";
+	BFont font(be_plain_font);
+	font.SetSize(12);
+	EXPECT_GT(font.StringWidth("Pelivant"), 20);
+	EXPECT_TRUE(is_loaded("libfreetype.so"));
+	EXPECT_TRUE(is_loaded("libfontconfig.so"));
+}
+
 TEST(Font, GlobalFontsResolveToInstalledFaces)
 {
 	ASSERT_NE(be_plain_font, nullptr);
