@@ -85,6 +85,7 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 	int32 x, y, width, height;
 	frame_pixels(settings.frame, &x, &y, &width, &height);
 	fFrame = frame_rect(x, y, width, height);
+	fServerFrame = fFrame;
 
 	fWindow = xcb_generate_id(c);
 	uint32 eventMask =
@@ -170,9 +171,30 @@ status_t X11Window::SetFrame(BRect frame)
 	std::lock_guard<std::mutex> guard(fLock);
 	if (rect == fFrame)
 		return B_OK;
-	fRequests.Requested(fFrame, rect, system_time());
 	fFrame = rect;
-	uint32 values[] = {(uint32) x, (uint32) y, (uint32) width, (uint32) height};
+	// A window not yet shown is placed and sized once, when it is: a window
+	// manager handles every configure request of an unmapped window itself,
+	// and a new window is typically moved and fitted several times before
+	// it shows.
+	if (fShown)
+		_SendFrame();
+	if (fRole != X11WindowRole::kPopUp)
+		_UpdateSizeHints();
+	xcb_flush(fConnection.Connection());
+	return B_OK;
+}
+
+void X11Window::_SendFrame()
+{
+	// fLock held.
+	if (fFrame == fServerFrame)
+		return;
+	fRequests.Requested(fServerFrame, fFrame, system_time());
+	fServerFrame = fFrame;
+	int32 x = (int32) fFrame.left;
+	int32 y = (int32) fFrame.top;
+	uint32 values[] = {(uint32) x, (uint32) y, (uint32) fFrame.IntegerWidth() + 1,
+	                   (uint32) fFrame.IntegerHeight() + 1};
 	xcb_void_cookie_t cookie =
 	    xcb_configure_window(fConnection.Connection(), fWindow,
 	                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
@@ -180,10 +202,6 @@ status_t X11Window::SetFrame(BRect frame)
 	                         values);
 	fPendingFrame = true;
 	fPendingSequence = cookie.sequence;
-	if (fRole != X11WindowRole::kPopUp)
-		_UpdateSizeHints();
-	xcb_flush(fConnection.Connection());
-	return B_OK;
 }
 
 void X11Window::SetTitle(const char* title)
@@ -251,6 +269,7 @@ void X11Window::Show()
 		// The window manager reads the desktop when it first manages us.
 		if (!fShown && fRole != X11WindowRole::kPopUp)
 			_ApplyWorkspaces(false);
+		_SendFrame();
 		fShown = true;
 		fAwaitingFirstPresent = true;
 	}

@@ -75,6 +75,7 @@ private:
 	void _ShowThroughBackground();
 	void _DropBackground();
 	void _UpdateSizeHints();
+	void _SendFrame();
 	void _ApplyWorkspaces(bool mapped);
 	static int32 _Limit(float limit, int32 fallback);
 
@@ -89,6 +90,7 @@ private:
 
 	mutable std::mutex fLock; // leaf; guards what follows
 	BRect fFrame;             // the frame the kit knows (asked for or told)
+	BRect fServerFrame;       // the frame last asked of the server (created with, configured to)
 	bool fPendingFrame;       // a SetFrame() request the server has not yet processed
 	uint32 fPendingSequence;
 	X11FrameRequests fRequests; // what the window manager may still be carrying out
