@@ -10,8 +10,7 @@
 namespace BPrivate {
 
 X11Connection::X11Connection()
-    : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fEwmh(),
-      fEwmhReady(false), fVisual(0), fColormap(0), fHasShm(false), fHasShmFd(false),
+    : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fVisual(0), fColormap(0), fHasShm(false), fHasShmFd(false),
       fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
       fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1),
       fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
@@ -20,8 +19,6 @@ X11Connection::X11Connection()
 
 X11Connection::~X11Connection()
 {
-	if (fEwmhReady)
-		xcb_ewmh_connection_wipe(&fEwmh);
 	if (fConnection != nullptr) {
 		if (fColormap != 0)
 			xcb_free_colormap(fConnection, fColormap);
@@ -66,11 +63,6 @@ status_t X11Connection::Connect(const char* displayName)
 status_t X11Connection::Prepare()
 {
 	if (!intern_atoms(fConnection, &fAtoms))
-		return B_ERROR;
-
-	xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(fConnection, &fEwmh);
-	fEwmhReady = xcb_ewmh_init_atoms_replies(&fEwmh, ewmhCookies, nullptr) != 0;
-	if (!fEwmhReady)
 		return B_ERROR;
 
 	fMaximumRequestBytes = (size_t) xcb_get_maximum_request_length(fConnection) * 4;

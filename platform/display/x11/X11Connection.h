@@ -9,7 +9,6 @@
 
 #include <SupportDefs.h>
 #include <xcb/xcb.h>
-#include <xcb/xcb_ewmh.h>
 
 #include "display/x11/X11Atoms.h"
 
@@ -48,7 +47,6 @@ public:
 	xcb_window_t Root() const { return fScreen->root; }
 	int ScreenNumber() const { return fScreenNumber; }
 	const X11Atoms& Atoms() const { return fAtoms; }
-	xcb_ewmh_connection_t* Ewmh() { return &fEwmh; }
 
 	// The visual windows are created with: depth 24, pixels stored as
 	// little-endian 0x00RRGGBB in 32 bits, the memory order of B_RGB32.
@@ -112,8 +110,6 @@ private:
 	xcb_screen_t* fScreen;
 	int fScreenNumber;
 	X11Atoms fAtoms;
-	xcb_ewmh_connection_t fEwmh;
-	bool fEwmhReady;
 	xcb_visualid_t fVisual;
 	xcb_colormap_t fColormap; // 0: the screen's default
 	bool fHasShm;

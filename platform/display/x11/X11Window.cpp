@@ -3,8 +3,6 @@
 #include <errno.h>
 #include <math.h>
 
-#include <xcb/xcb_ewmh.h>
-
 #include "display/x11/BeDefs.h"
 #include "display/x11/X11Connection.h"
 #include "display/x11/X11Workspaces.h"
@@ -301,9 +299,7 @@ void X11Window::Activate()
 		return;
 	if (fWorkspaces.HasWindowManager()) {
 		// Source 1: a normal application; the window manager decides.
-		xcb_ewmh_request_change_active_window(fConnection.Ewmh(), fConnection.ScreenNumber(),
-		                                      fWindow, XCB_EWMH_CLIENT_SOURCE_TYPE_NORMAL,
-		                                      fConnection.LastEventTime(), XCB_WINDOW_NONE);
+		x11_request_active_window(fConnection, fWindow, fConnection.LastEventTime());
 	} else {
 		// Nobody manages focus: raise and focus it ourselves.
 		uint32 above = XCB_STACK_MODE_ABOVE;

@@ -4,7 +4,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include <xcb/xcb_icccm.h>
+#include <initializer_list>
 
 #include "display/x11/X11Connection.h"
 
@@ -100,23 +100,98 @@ void x11_set_identity(X11Connection& connection, xcb_window_t window, const char
 	}
 }
 
+namespace {
+
+// WM_NORMAL_HINTS: the flags and seventeen fields of 32 bits each.
+enum : uint32 {
+	kUserPosition = 1u << 0,
+	kUserSize = 1u << 1,
+	kProgramPosition = 1u << 2,
+	kProgramSize = 1u << 3,
+	kMinimumSize = 1u << 4,
+	kMaximumSize = 1u << 5,
+	kWindowGravity = 1u << 9,
+};
+
+struct SizeHintsProperty {
+	uint32 flags;
+	int32 x, y, width, height;
+	int32 minWidth, minHeight, maxWidth, maxHeight;
+	int32 widthIncrement, heightIncrement;
+	int32 minAspectNumerator, minAspectDenominator, maxAspectNumerator, maxAspectDenominator;
+	int32 baseWidth, baseHeight;
+	uint32 windowGravity;
+};
+static_assert(sizeof(SizeHintsProperty) == 18 * 4);
+
+const uint32 kSourceApplication = 1;
+
+void send_root_message(X11Connection& connection, xcb_window_t window, xcb_atom_t type,
+                       std::initializer_list<uint32> data)
+{
+	xcb_client_message_event_t event = {};
+	event.response_type = XCB_CLIENT_MESSAGE;
+	event.format = 32;
+	event.window = window;
+	event.type = type;
+	int i = 0;
+	for (uint32 value : data)
+		event.data.data32[i++] = value;
+	xcb_send_event(connection.Connection(), 0, connection.Root(),
+	               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+	               reinterpret_cast<const char*>(&event));
+}
+
+} // namespace
+
 void x11_set_size_hints(X11Connection& connection, xcb_window_t window, const X11SizeHints& hints)
 {
-	xcb_size_hints_t sizeHints = {};
-	xcb_icccm_size_hints_set_position(&sizeHints, 1, hints.x, hints.y);
-	xcb_icccm_size_hints_set_size(&sizeHints, 1, hints.width, hints.height);
+	SizeHintsProperty property = {};
 	// Both the user and the program flags: some window managers honour only one.
-	sizeHints.flags |= XCB_ICCCM_SIZE_HINT_P_POSITION | XCB_ICCCM_SIZE_HINT_P_SIZE;
-	xcb_icccm_size_hints_set_win_gravity(&sizeHints, XCB_GRAVITY_STATIC);
+	property.flags = kUserPosition | kUserSize | kProgramPosition | kProgramSize | kWindowGravity;
+	property.x = hints.x;
+	property.y = hints.y;
+	property.width = hints.width;
+	property.height = hints.height;
+	property.windowGravity = XCB_GRAVITY_STATIC;
 	if (hints.minWidth > 0 || hints.minHeight > 0) {
-		xcb_icccm_size_hints_set_min_size(&sizeHints, hints.minWidth > 0 ? hints.minWidth : 1,
-		                                  hints.minHeight > 0 ? hints.minHeight : 1);
+		property.flags |= kMinimumSize;
+		property.minWidth = hints.minWidth > 0 ? hints.minWidth : 1;
+		property.minHeight = hints.minHeight > 0 ? hints.minHeight : 1;
 	}
 	if (hints.maxWidth > 0 || hints.maxHeight > 0) {
-		xcb_icccm_size_hints_set_max_size(&sizeHints, hints.maxWidth > 0 ? hints.maxWidth : 32767,
-		                                  hints.maxHeight > 0 ? hints.maxHeight : 32767);
+		property.flags |= kMaximumSize;
+		property.maxWidth = hints.maxWidth > 0 ? hints.maxWidth : 32767;
+		property.maxHeight = hints.maxHeight > 0 ? hints.maxHeight : 32767;
 	}
-	xcb_icccm_set_wm_normal_hints(connection.Connection(), window, &sizeHints);
+	xcb_change_property(connection.Connection(), XCB_PROP_MODE_REPLACE, window,
+	                    XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, &property);
+}
+
+void x11_request_active_window(X11Connection& connection, xcb_window_t window,
+                               xcb_timestamp_t time)
+{
+	// No window of ours is known to be active: the third field stays None.
+	send_root_message(connection, window, connection.Atoms().netActiveWindow,
+	                  {kSourceApplication, time, XCB_WINDOW_NONE});
+}
+
+void x11_request_current_desktop(X11Connection& connection, uint32 desktop, xcb_timestamp_t time)
+{
+	send_root_message(connection, connection.Root(), connection.Atoms().netCurrentDesktop,
+	                  {desktop, time});
+}
+
+void x11_request_window_desktop(X11Connection& connection, xcb_window_t window, uint32 desktop)
+{
+	send_root_message(connection, window, connection.Atoms().netWmDesktop,
+	                  {desktop, kSourceApplication});
+}
+
+void x11_set_window_desktop(X11Connection& connection, xcb_window_t window, uint32 desktop)
+{
+	xcb_change_property(connection.Connection(), XCB_PROP_MODE_REPLACE, window,
+	                    connection.Atoms().netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &desktop);
 }
 
 bool x11_content_frame(const X11Connection& connection, xcb_window_t window, int32* x, int32* y,

@@ -38,6 +38,16 @@ void x11_set_identity(X11Connection& connection, xcb_window_t window, const char
 // content's and not the frame's, and the size limits.
 void x11_set_size_hints(X11Connection& connection, xcb_window_t window, const X11SizeHints& hints);
 
+// EWMH requests of the window manager, sent as client messages to the root
+// window as an ordinary application (source 1).
+void x11_request_active_window(X11Connection& connection, xcb_window_t window,
+                               xcb_timestamp_t time);
+void x11_request_current_desktop(X11Connection& connection, uint32 desktop, xcb_timestamp_t time);
+void x11_request_window_desktop(X11Connection& connection, xcb_window_t window, uint32 desktop);
+// _NET_WM_DESKTOP of a window not yet managed, which the window manager
+// reads when it first maps it.
+void x11_set_window_desktop(X11Connection& connection, xcb_window_t window, uint32 desktop);
+
 // The window's content rectangle in root coordinates, asked from the server
 // (decorations the window manager adds are not part of it). False if the
 // window is gone.

@@ -1,8 +1,8 @@
 #include "display/x11/X11Workspaces.h"
 
-#include <xcb/xcb_ewmh.h>
 
 #include "display/x11/X11Connection.h"
+#include "display/x11/X11WindowProperties.h"
 
 namespace BPrivate {
 
@@ -62,8 +62,7 @@ void X11Workspaces::Activate(int32 index)
 {
 	if (index < 0 || index >= Count())
 		return;
-	xcb_ewmh_request_change_current_desktop(fConnection.Ewmh(), fConnection.ScreenNumber(),
-	                                        (uint32) index, fConnection.LastEventTime());
+	x11_request_current_desktop(fConnection, (uint32) index, fConnection.LastEventTime());
 	xcb_flush(fConnection.Connection());
 }
 
@@ -77,13 +76,11 @@ void X11Workspaces::PlaceWindow(xcb_window_t window, uint32 workspaceMask, bool 
 	else
 		desktop = (uint32) __builtin_ctz(workspaceMask);
 
-	xcb_ewmh_connection_t* ewmh = fConnection.Ewmh();
 	if (mapped) {
 		// A mapped window's desktop belongs to the window manager.
-		xcb_ewmh_request_change_wm_desktop(ewmh, fConnection.ScreenNumber(), window, desktop,
-		                                   XCB_EWMH_CLIENT_SOURCE_TYPE_NORMAL);
+		x11_request_window_desktop(fConnection, window, desktop);
 	} else {
-		xcb_ewmh_set_wm_desktop(ewmh, window, desktop);
+		x11_set_window_desktop(fConnection, window, desktop);
 	}
 	xcb_flush(fConnection.Connection());
 }
