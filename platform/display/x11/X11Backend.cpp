@@ -139,7 +139,6 @@ status_t X11Backend::_PrepareInput()
 		return B_NO_MEMORY;
 	xcb_flush(fConnection.Connection());
 	return fEventThread->Start();
-
 }
 
 status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEventSink* sink,

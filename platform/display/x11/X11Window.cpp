@@ -83,7 +83,7 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 	int32 x, y, width, height;
 	frame_pixels(settings.frame, &x, &y, &width, &height);
 	fFrame = frame_rect(x, y, width, height);
-	fServerFrame = fFrame;
+	fCreatedFrame = fFrame;
 
 	fWindow = xcb_generate_id(c);
 	uint32 eventMask =
@@ -169,26 +169,24 @@ status_t X11Window::SetFrame(BRect frame)
 	std::lock_guard<std::mutex> guard(fLock);
 	if (rect == fFrame)
 		return B_OK;
+	BRect previous = fFrame;
 	fFrame = rect;
 	// A window not yet shown is placed and sized once, when it is: a window
 	// manager handles every configure request of an unmapped window itself,
 	// and a new window is typically moved and fitted several times before
 	// it shows.
 	if (fShown)
-		_SendFrame();
+		_SendFrame(previous);
 	if (fRole != X11WindowRole::kPopUp)
 		_UpdateSizeHints();
 	xcb_flush(fConnection.Connection());
 	return B_OK;
 }
 
-void X11Window::_SendFrame()
+void X11Window::_SendFrame(BRect current)
 {
 	// fLock held.
-	if (fFrame == fServerFrame)
-		return;
-	fRequests.Requested(fServerFrame, fFrame, system_time());
-	fServerFrame = fFrame;
+	fRequests.Requested(current, fFrame, system_time());
 	int32 x = (int32) fFrame.left;
 	int32 y = (int32) fFrame.top;
 	uint32 values[] = {(uint32) x, (uint32) y, (uint32) fFrame.IntegerWidth() + 1,
@@ -267,7 +265,8 @@ void X11Window::Show()
 		// The window manager reads the desktop when it first manages us.
 		if (!fShown && fRole != X11WindowRole::kPopUp)
 			_ApplyWorkspaces(false);
-		_SendFrame();
+		if (!fShown && fFrame != fCreatedFrame)
+			_SendFrame(fCreatedFrame);
 		fShown = true;
 		fAwaitingFirstPresent = true;
 	}

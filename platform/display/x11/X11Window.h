@@ -75,7 +75,8 @@ private:
 	void _ShowThroughBackground();
 	void _DropBackground();
 	void _UpdateSizeHints();
-	void _SendFrame();
+	// Asks the server for fFrame, the window being at |current|.
+	void _SendFrame(BRect current);
 	void _ApplyWorkspaces(bool mapped);
 	static int32 _Limit(float limit, int32 fallback);
 
@@ -90,7 +91,7 @@ private:
 
 	mutable std::mutex fLock; // leaf; guards what follows
 	BRect fFrame;             // the frame the kit knows (asked for or told)
-	BRect fServerFrame;       // the frame last asked of the server (created with, configured to)
+	BRect fCreatedFrame;      // the X window's frame until it is first shown
 	bool fPendingFrame;       // a SetFrame() request the server has not yet processed
 	uint32 fPendingSequence;
 	X11FrameRequests fRequests; // what the window manager may still be carrying out

@@ -122,6 +122,34 @@ TEST_F(WindowManagerTest, PixelsPresentedBeforeTheMapAreShownByIt)
 	EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0x208040u), ptrdiff_t(pixels.size()));
 }
 
+// A window moved and fitted before it is shown (as a new viewer window is)
+// shows where it was asked last; moved by the window manager and then asked
+// back to where it was, it goes back.
+TEST_F(WindowManagerTest, PlacedWhereAskedLastBeforeAndAfterTheWindowManagerMovesIt)
+{
+	RecordingSink sink;
+	DisplaySurface* surface = Make(Settings(BRect(100, 100, 399, 299), "move-me"), &sink);
+	ASSERT_NE(surface, nullptr);
+	ASSERT_EQ(surface->SetFrame(BRect(150, 120, 449, 319)), B_OK);
+	ASSERT_EQ(surface->SetFrame(BRect(200, 150, 519, 389)), B_OK);
+	ShowManaged(surface);
+	int x, y, width, height;
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(Id(surface), &x, &y, &width, &height) && x == 200 && y == 150 &&
+		       width == 320 && height == 240;
+	})) << x
+	    << "," << y << " " << width << "x" << height;
+
+	sink.Clear();
+	ASSERT_EQ(Server()->Run("wmctrl -r move-me -e 0,700,500,-1,-1"), 0);
+	ASSERT_TRUE(sink.WaitFor([&] { return !sink.frames.empty() && sink.frames.back().moved; }));
+	ASSERT_EQ(surface->SetFrame(BRect(200, 150, 519, 389)), B_OK);
+	ASSERT_TRUE(WaitFor([&] {
+		return ContentFrame(Id(surface), &x, &y, &width, &height) && x == 200 && y == 150;
+	})) << x
+	    << "," << y;
+}
+
 TEST_F(WindowManagerTest, ResizeByTheWindowManagerIsReported)
 {
 	RecordingSink sink;
