@@ -216,7 +216,22 @@ std::vector<BMessenger> AppRunner::Windows()
 
 bool AppRunner::WaitActive(const BMessenger& window, bigtime_t timeout)
 {
-	return test::eventually([&] { return window_is_active(window); }, timeout);
+	// Activation reaches each window as a message of its own: until the
+	// window that lost it has heard so, two windows may both say they are
+	// active, and a test going on from there would have the application see
+	// the wrong one as current. Settled means this window active and every
+	// other window of the application not.
+	return test::eventually(
+	    [&] {
+		    if (!window_is_active(window))
+			    return false;
+		    for (const BMessenger& other : Windows()) {
+			    if (!(other == window) && window_is_active(other))
+				    return false;
+		    }
+		    return true;
+	    },
+	    timeout);
 }
 
 // #pragma mark - windows
