@@ -55,7 +55,8 @@ public:
 	bool Ended(bigtime_t timeout = 10000000);
 
 	std::vector<BMessenger> Windows();
-	// The window whose Activate() made it the active one.
+	// Waits until |window| is the active one and no other window of the
+	// application still says it is.
 	bool WaitActive(const BMessenger& window, bigtime_t timeout = 5000000);
 
 private:
