@@ -24,6 +24,8 @@ namespace {
 
 const uint32 kWatchMask = IN_ATTRIB | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 const uint32 kEntryMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+// How long the second half of a rename may come after the first (ms).
+const int kRenamePairWait = 20;
 // A directory is never written to: its entries' writes would only wake us.
 const uint32 kDirectoryMask = IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | kEntryMask;
 // A directory's entries kept to name the nodes that go; past this many the
@@ -271,10 +273,22 @@ void NodeMonitorService::_ReadEvents(Outbox* outbox)
 	alignas(inotify_event) char buffer[16384];
 	std::vector<int> touched; // watch descriptors: a node may be forgotten meanwhile
 	std::vector<PendingMove> moves;
+	bool waitedForPairs = false;
 	while (true) {
 		ssize_t length = read(fInotify, buffer, sizeof(buffer));
-		if (length <= 0)
-			break; // EAGAIN: drained
+		if (length <= 0) {
+			// EAGAIN: drained. The kernel queues a rename's two halves one
+			// after the other, and a read can fall between them: a half
+			// without its other is given a moment to be joined before it
+			// counts as an entry that left.
+			if (moves.empty() || waitedForPairs)
+				break;
+			waitedForPairs = true;
+			pollfd pending = {fInotify, POLLIN, 0};
+			if (poll(&pending, 1, kRenamePairWait) <= 0)
+				break;
+			continue;
+		}
 		for (ssize_t offset = 0; offset + ssize_t(sizeof(inotify_event)) <= length;) {
 			const inotify_event* event = reinterpret_cast<const inotify_event*>(buffer + offset);
 			offset += sizeof(inotify_event) + event->len;
