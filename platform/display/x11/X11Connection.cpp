@@ -10,8 +10,8 @@
 namespace BPrivate {
 
 X11Connection::X11Connection()
-    : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fVisual(0), fColormap(0), fHasShm(false), fHasShmFd(false),
-      fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
+    : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fVisual(0), fColormap(0),
+      fHasShm(false), fHasShmFd(false), fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
       fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1),
       fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
 {

@@ -45,7 +45,6 @@ public:
 	xcb_connection_t* Connection() const { return fConnection; }
 	xcb_screen_t* Screen() const { return fScreen; }
 	xcb_window_t Root() const { return fScreen->root; }
-	int ScreenNumber() const { return fScreenNumber; }
 	const X11Atoms& Atoms() const { return fAtoms; }
 
 	// The visual windows are created with: depth 24, pixels stored as
