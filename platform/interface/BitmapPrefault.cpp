@@ -1,11 +1,13 @@
 #include "interface/BitmapPrefault.h"
 
 #include <errno.h>
-#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "interface/BitmapPrivate.h"
+#include "kernel/Processors.h"
 
 namespace BPrivate {
 
@@ -15,14 +17,6 @@ namespace {
 // system calls stay few (96 of them for a 24-megapixel picture).
 constexpr size_t kBandBytes = size_t(1) << 20;
 
-bool has_second_processor()
-{
-	cpu_set_t cpus;
-	if (sched_getaffinity(0, sizeof(cpus), &cpus) != 0)
-		return false;
-	return CPU_COUNT(&cpus) > 1;
-}
-
 size_t page_size()
 {
 	long size = sysconf(_SC_PAGESIZE);
@@ -31,19 +25,36 @@ size_t page_size()
 
 } // namespace
 
-BitmapPrefault::BitmapPrefault(BBitmap* bitmap)
-    : fBits(NULL), fLength(0), fBytesPerRow(0), fWriterEnd(0), fStop(false)
+BitmapPrefault::BitmapPrefault(BBitmap* bitmap, Mode mode, int32 firstRow, int32 endRow)
+    : fBits(NULL), fLength(0), fBytesPerRow(0), fMapped(0), fMapEnd(0), fWriterEnd(0),
+      fStop(false)
 {
 	// Only a fresh mapping is page-aligned and untouched; memory from malloc
 	// may share pages with other objects.
 	if (bitmap == NULL || !BitmapAccess::StartsZeroed(bitmap) ||
-	    size_t(bitmap->BitsLength()) < kMinimumBytes || !has_second_processor()) {
+	    size_t(bitmap->BitsLength()) < kMinimumBytes) {
 		return;
 	}
-	fBits = static_cast<uint8*>(bitmap->Bits());
 	size_t page = page_size();
-	fLength = size_t(bitmap->BitsLength()) / page * page;
-	fBytesPerRow = size_t(bitmap->BytesPerRow());
+	size_t length = size_t(bitmap->BitsLength()) / page * page;
+	size_t bytesPerRow = size_t(bitmap->BytesPerRow());
+	if (mode == kByWriter) {
+		fBits = static_cast<uint8*>(bitmap->Bits());
+		fLength = length;
+		fBytesPerRow = bytesPerRow;
+		// A page shared with the neighbouring band may be mapped by both
+		// writers: the call leaves a present page alone.
+		fMapped = size_t(firstRow < 0 ? 0 : firstRow) * bytesPerRow / page * page;
+		fMapEnd = endRow >= bitmap->Bounds().IntegerHeight() + 1
+		              ? length
+		              : std::min(length, (size_t(endRow) * bytesPerRow + page - 1) / page * page);
+		return;
+	}
+	if (!has_second_processor())
+		return;
+	fBits = static_cast<uint8*>(bitmap->Bits());
+	fLength = length;
+	fBytesPerRow = bytesPerRow;
 	try {
 		fThread = std::thread(&BitmapPrefault::_Run, this);
 	} catch (...) {
@@ -60,9 +71,27 @@ BitmapPrefault::~BitmapPrefault()
 
 void BitmapPrefault::WritingUpTo(int32 row)
 {
-	if (!Started() || row <= 0)
+	if (row <= 0)
 		return;
-	fWriterEnd.store(size_t(row) * fBytesPerRow, std::memory_order_relaxed);
+	if (fMapped < fMapEnd)
+		_PopulateAhead(size_t(row) * fBytesPerRow);
+	if (Started())
+		fWriterEnd.store(size_t(row) * fBytesPerRow, std::memory_order_relaxed);
+}
+
+void BitmapPrefault::_PopulateAhead(size_t writerEnd)
+{
+	// Whole bands, each before the writer reaches it; a strip may span two.
+	while (fMapped < fMapEnd && fMapped < writerEnd) {
+		size_t length = std::min(kBandBytes, fMapEnd - fMapped);
+		if (madvise(fBits + fMapped, length, MADV_POPULATE_WRITE) != 0 && errno != EINTR &&
+		    errno != EAGAIN) {
+			// An old kernel, or no memory to spare: the writer faults the rest.
+			fMapEnd = fMapped;
+			return;
+		}
+		fMapped += length;
+	}
 }
 
 void BitmapPrefault::_Run()

@@ -107,6 +107,22 @@ JDIMENSION jpeg_read_scanlines(j_decompress_ptr info, JSAMPARRAY rows, JDIMENSIO
 	return real(info, rows, count);
 }
 
+boolean jpeg_has_multiple_scans(j_decompress_ptr info)
+{
+	PL_JPEG_REAL(jpeg_has_multiple_scans);
+	if (real == nullptr)
+		fail(reinterpret_cast<j_common_ptr>(info));
+	return real(info);
+}
+
+JDIMENSION jpeg_skip_scanlines(j_decompress_ptr info, JDIMENSION count)
+{
+	PL_JPEG_REAL(jpeg_skip_scanlines);
+	if (real == nullptr)
+		fail(reinterpret_cast<j_common_ptr>(info));
+	return real(info, count);
+}
+
 boolean jpeg_finish_decompress(j_decompress_ptr info)
 {
 	PL_JPEG_REAL(jpeg_finish_decompress);

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -129,4 +130,50 @@ TEST(BitmapPrefault, SmallAndUsedMemoryIsLeftAlone)
 	ASSERT_EQ(small.InitCheck(), B_OK);
 	BitmapPrefault prefault(&small);
 	EXPECT_FALSE(prefault.Started());
+}
+
+TEST(BitmapPrefault, TwoWritersMapTheirOwnBandsAndKeepEveryRow)
+{
+	// Two threads fill the upper and the lower rows, split off a page's edge,
+	// each mapping its own pages a band ahead: every row keeps what its writer
+	// put there, and the pages of rows still to come are not mapped early.
+	std::unique_ptr<BBitmap> bitmap = big_bitmap();
+	ASSERT_EQ(bitmap->InitCheck(), B_OK);
+	const int32 rows = bitmap->Bounds().IntegerHeight() + 1;
+	const int32 bytesPerRow = bitmap->BytesPerRow();
+	const int32 split = 2501;
+	uint8* bits = static_cast<uint8*>(bitmap->Bits());
+	auto write = [&](int32 first, int32 end) {
+		BitmapPrefault prefault(bitmap.get(), BitmapPrefault::kByWriter, first, end);
+		EXPECT_FALSE(prefault.Started());
+		for (int32 at = first; at < end; at += 16) {
+			int32 stop = std::min(at + 16, end);
+			prefault.WritingUpTo(stop);
+			for (int32 row = at; row < stop; row++)
+				memset(bits + int64(row) * bytesPerRow, 1 + row % 251, size_t(bytesPerRow));
+		}
+	};
+	{
+		BitmapPrefault lowerHalf(bitmap.get(), BitmapPrefault::kByWriter, split, rows);
+		lowerHalf.WritingUpTo(split + 1);
+		size_t page = size_t(sysconf(_SC_PAGESIZE));
+		// One band (a mebibyte, 64 rows here) and the page the split falls in.
+		EXPECT_LE(resident_pages(*bitmap), (size_t(1) << 20) / page + 1);
+		EXPECT_GE(resident_pages(*bitmap), (size_t(1) << 20) / page);
+	}
+	std::thread lower(write, split, rows);
+	write(0, split);
+	lower.join();
+	int32 wrongRows = 0;
+	for (int32 row = 0; row < rows; row++) {
+		const uint8* line = bits + int64(row) * bytesPerRow;
+		uint8 expected = uint8(1 + row % 251);
+		for (int32 i = 0; i < bytesPerRow; i++) {
+			if (line[i] != expected) {
+				wrongRows++;
+				break;
+			}
+		}
+	}
+	EXPECT_EQ(wrongRows, 0);
 }

@@ -39,6 +39,11 @@ Pixel pixel_at(const BBitmap& bitmap, int32 x, int32 y);
 bool looks_like(Pixel pixel, uint8 red, uint8 green, uint8 blue, int tolerance = 10);
 
 int32 width_of(const BBitmap& bitmap);
+
+// An APP1 segment holding IFD0 with only Orientation, big- or little-endian.
+std::vector<uint8> exif_segment(uint16 orientation, bool bigEndian);
+// |jpeg| with |segment| inserted right after its start marker.
+std::vector<uint8> with_segment(const std::vector<uint8>& jpeg, const std::vector<uint8>& segment);
 int32 height_of(const BBitmap& bitmap);
 
 #endif

@@ -1,7 +1,9 @@
-// Big JPEGs are decoded by libjpeg straight into the bitmap's rows while a
-// helper thread faults its pages in: the pixels must be exactly those of one
-// plain TurboJPEG decoding, at every subsampling, progressive too, and at
-// heights that do not end on a block.
+// Big JPEGs are decoded by libjpeg straight into the bitmap's rows, either on
+// one thread while a helper faults the pages in, or in two bands on two
+// threads: the pixels must be exactly those of one plain TurboJPEG decoding,
+// at every subsampling, progressive too, and at heights that do not end on a
+// block, and the two ways must agree on every picture and every damage.
+#include <stdint.h>
 #include <string.h>
 
 #include <random>
@@ -11,6 +13,7 @@
 #include <turbojpeg.h>
 
 #include "TranslationTestUtils.h"
+#include "translation/JpegTranslator.h"
 
 namespace {
 
@@ -30,16 +33,20 @@ std::vector<uint8> photo_like(int width, int height, int channels)
 	return pixels;
 }
 
-std::vector<uint8> compress(int width, int height, int subsampling, bool progressive)
+// |format| TJPF_CMYK makes a CMYK (YCCK) file.
+std::vector<uint8> compress(int width, int height, int subsampling, bool progressive,
+                            int format = -1)
 {
 	bool gray = subsampling == TJSAMP_GRAY;
-	std::vector<uint8> pixels = photo_like(width, height, gray ? 1 : 3);
+	if (format < 0)
+		format = gray ? TJPF_GRAY : TJPF_RGB;
+	std::vector<uint8> pixels = photo_like(width, height, tjPixelSize[format]);
 	tjhandle handle = tjInitCompress();
 	unsigned char* out = NULL;
 	unsigned long length = 0;
 	int flags = progressive ? TJFLAG_PROGRESSIVE : 0;
-	int result = tjCompress2(handle, pixels.data(), width, 0, height, gray ? TJPF_GRAY : TJPF_RGB,
-	                         &out, &length, subsampling, 90, flags);
+	int result = tjCompress2(handle, pixels.data(), width, 0, height, format, &out, &length,
+	                         subsampling, 90, flags);
 	std::vector<uint8> file;
 	if (result == 0)
 		file.assign(out, out + length);
@@ -56,6 +63,36 @@ std::vector<uint8> reference(const std::vector<uint8>& file, int width, int heig
 	                           height, TJPF_BGRX, 0);
 	tjDestroy(handle);
 	return result == 0 ? pixels : std::vector<uint8>();
+}
+
+const BPrivate::JpegOptions kOneThread = {INT64_MAX, true};
+// Two bands whatever the size and the processors.
+const BPrivate::JpegOptions kTwoBands = {1, false};
+
+std::unique_ptr<BBitmap> decode_with(const BPrivate::JpegOptions& options,
+                                     const std::vector<uint8>& file)
+{
+	BPrivate::JpegTranslator translator(options);
+	BMemoryIO stream(file.data(), file.size());
+	BBitmap* bitmap = NULL;
+	if (translator.Decode(&stream, 0, &bitmap) != B_OK)
+		return nullptr;
+	return std::unique_ptr<BBitmap>(bitmap);
+}
+
+// The first row in which two bitmaps differ, or -1 when they are the same.
+int32 first_differing_row(const BBitmap& a, const BBitmap& b)
+{
+	if (width_of(a) != width_of(b) || height_of(a) != height_of(b))
+		return 0;
+	size_t rowBytes = size_t(width_of(a)) * 4;
+	for (int32 y = 0; y < height_of(a); y++) {
+		const uint8* rowA = static_cast<const uint8*>(a.Bits()) + y * a.BytesPerRow();
+		const uint8* rowB = static_cast<const uint8*>(b.Bits()) + y * b.BytesPerRow();
+		if (memcmp(rowA, rowB, rowBytes) != 0)
+			return y;
+	}
+	return -1;
 }
 
 } // namespace
@@ -108,4 +145,51 @@ TEST(BigJpeg, DamageAnywhereFailsTheWholePicture)
 			damaged[i] = uint8(random());
 		EXPECT_EQ(decode(damaged), nullptr);
 	}
+}
+
+TEST(JpegBands, TwoBandsGiveThePictureOfOneThread)
+{
+	struct {
+		int width, height, subsampling, format, orientation;
+	} cases[] = {
+	    {1601, 1501, TJSAMP_420, -1, 1},         {1500, 1499, TJSAMP_422, -1, 1},
+	    {999, 1405, TJSAMP_440, -1, 1},          {1700, 1333, TJSAMP_GRAY, -1, 1},
+	    {1203, 907, TJSAMP_444, TJPF_CMYK, 1},   {1601, 1501, TJSAMP_420, -1, 6},
+	    {1200, 1001, TJSAMP_422, TJPF_CMYK, 3},  {40, 33, TJSAMP_420, -1, 1},
+	};
+	for (const auto& c : cases) {
+		SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " subsampling "
+		                                << c.subsampling << " format " << c.format
+		                                << " orientation " << c.orientation);
+		std::vector<uint8> file = compress(c.width, c.height, c.subsampling, false, c.format);
+		ASSERT_FALSE(file.empty());
+		if (c.orientation != 1)
+			file = with_segment(file, exif_segment(uint16(c.orientation), false));
+		std::unique_ptr<BBitmap> one = decode_with(kOneThread, file);
+		std::unique_ptr<BBitmap> two = decode_with(kTwoBands, file);
+		ASSERT_NE(one, nullptr);
+		ASSERT_NE(two, nullptr);
+		EXPECT_EQ(first_differing_row(*one, *two), -1);
+	}
+}
+
+TEST(JpegBands, DamageAnywhereFailsTwoBandsAsItFailsOneThread)
+{
+	std::vector<uint8> file = compress(1600, 1500, TJSAMP_420, false);
+	ASSERT_FALSE(file.empty());
+	// In the upper band (which the lower one skips over), near the split, and
+	// in the lower band; and a file cut before its end marker only.
+	for (double at : {0.1, 0.3, 0.62, 0.9}) {
+		SCOPED_TRACE(at);
+		std::vector<uint8> cut(file.begin(), file.begin() + size_t(file.size() * at));
+		EXPECT_EQ(decode_with(kTwoBands, cut), nullptr);
+		std::vector<uint8> damaged = file;
+		std::minstd_rand random(5);
+		for (size_t i = size_t(file.size() * at), end = i + 64; i < end; i++)
+			damaged[i] = uint8(random());
+		bool oneDecodes = decode_with(kOneThread, damaged) != nullptr;
+		EXPECT_EQ(decode_with(kTwoBands, damaged) != nullptr, oneDecodes);
+	}
+	std::vector<uint8> noEnd(file.begin(), file.end() - 2);
+	EXPECT_EQ(decode_with(kTwoBands, noEnd) != nullptr, decode_with(kOneThread, noEnd) != nullptr);
 }

@@ -52,62 +52,6 @@ void expect_upright(const BBitmap& bitmap, int orientation, int tolerance)
 	}
 }
 
-// An APP1 segment holding IFD0 with only Orientation, big- or little-endian.
-std::vector<uint8> exif_segment(uint16 orientation, bool bigEndian)
-{
-	std::vector<uint8> tiff;
-	auto put16 = [&](uint16 v) {
-		if (bigEndian) {
-			tiff.push_back(v >> 8);
-			tiff.push_back(v & 0xff);
-		} else {
-			tiff.push_back(v & 0xff);
-			tiff.push_back(v >> 8);
-		}
-	};
-	auto put32 = [&](uint32 v) {
-		if (bigEndian) {
-			put16(v >> 16);
-			put16(v & 0xffff);
-		} else {
-			put16(v & 0xffff);
-			put16(v >> 16);
-		}
-	};
-	tiff.push_back(bigEndian ? 'M' : 'I');
-	tiff.push_back(bigEndian ? 'M' : 'I');
-	put16(42);
-	put32(8);
-	put16(2);
-	put16(0x010f); // Make, an ASCII value elsewhere: skipped
-	put16(2);
-	put32(20);
-	put32(0);
-	put16(0x0112);
-	put16(3);
-	put32(1);
-	put16(orientation);
-	put16(0);
-	put32(0);
-	const uint8 header[] = {0xff, 0xe1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-	std::vector<uint8> segment(sizeof(header) + tiff.size());
-	memcpy(segment.data(), header, sizeof(header));
-	memcpy(segment.data() + sizeof(header), tiff.data(), tiff.size());
-	size_t length = segment.size() - 2;
-	segment[2] = uint8(length >> 8);
-	segment[3] = uint8(length & 0xff);
-	return segment;
-}
-
-std::vector<uint8> with_segment(const std::vector<uint8>& jpeg, const std::vector<uint8>& segment)
-{
-	std::vector<uint8> out(jpeg.size() + segment.size());
-	memcpy(out.data(), jpeg.data(), 2);
-	memcpy(out.data() + 2, segment.data(), segment.size());
-	memcpy(out.data() + 2 + segment.size(), jpeg.data() + 2, jpeg.size() - 2);
-	return out;
-}
-
 // Rewrites the Orientation value of a little- or big-endian TIFF's IFD0.
 bool set_tiff_orientation(std::vector<uint8>& tiff, uint16 orientation)
 {
