@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <sys/platform/x86.h>
+
 #include <emmintrin.h>
 #include <tmmintrin.h>
 
@@ -73,8 +75,11 @@ __attribute__((target("ssse3"))) uint32 convert_rgba_ssse3(const uint8* row, uin
 
 bool has_ssse3()
 {
-	static const bool supported = __builtin_cpu_supports("ssse3");
-	return supported;
+	// glibc's record of the processor, made as the program starts. Unlike
+	// it, __builtin_cpu_supports brings libgcc's own detection into the
+	// library: a constructor that runs cpuid several times at every start,
+	// each a trap to the hypervisor on a virtual machine.
+	return CPU_FEATURE_ACTIVE(SSSE3);
 }
 
 uint8 convert_grey(const PngPixelFormat& format, const uint8* row, uint8* out, uint32 width)

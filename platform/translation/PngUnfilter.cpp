@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <sys/platform/x86.h>
+
 #include <emmintrin.h>
 #include <smmintrin.h>
 
@@ -173,8 +175,11 @@ __attribute__((target("sse4.1"))) void unfilter_paeth_sse41(uint8* row, const ui
 
 bool has_sse41()
 {
-	static const bool supported = __builtin_cpu_supports("sse4.1");
-	return supported;
+	// glibc's record of the processor, made as the program starts. Unlike
+	// it, __builtin_cpu_supports brings libgcc's own detection into the
+	// library: a constructor that runs cpuid several times at every start,
+	// each a trap to the hypervisor on a virtual machine.
+	return CPU_FEATURE_ACTIVE(SSE4_1);
 }
 
 } // namespace
