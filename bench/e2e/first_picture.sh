@@ -237,15 +237,17 @@ for picture in "${pictures[@]}"; do
   fastest=""
   for viewer in "${available[@]}"; do
     is_pelivant "$viewer" && continue
-    read -r median _ _ <<<"$(summary "$work/$name.$viewer" 2)"
+    read -r median _ _ <<<"$(summary "$work/$name.$viewer" 2 1)"
     [ "$median" = - ] && continue
-    if [ -z "$fastest" ] || [ "$median" -lt "$fastest" ]; then fastest=$median; fi
+    if [ -z "$fastest" ] || awk -v a="$median" -v b="$fastest" 'BEGIN { exit !(a < b) }'; then
+      fastest=$median
+    fi
   done
   for viewer in "${available[@]}"; do
     file="$work/$name.$viewer"
     count=0
     [ -s "$file" ] && count=$(wc -l <"$file")
-    read -r median minimum maximum <<<"$(summary "$file" 2)"
+    read -r median minimum maximum <<<"$(summary "$file" 2 1)"
     read -r private _ _ <<<"$(summary "$file" 3)"
     spread=- ratio=- mib=-
     if [ "$median" != - ]; then
