@@ -29,8 +29,8 @@ BView* WindowUpdater::_NextInDrawingOrder(BView* view, bool skipChildren)
 }
 
 WindowUpdater::WindowUpdater(BWindow* window)
-    : fWindow(window), fPainter(new Painter), fUpdatePending(false), fInUpdate(false),
-      fTransactionDepth(0), fDrawingView(NULL)
+    : fWindow(window), fPainter(new Painter), fSurfaceChanged(false), fUpdatePending(false),
+      fInUpdate(false), fTransactionDepth(0), fDrawingView(NULL)
 {
 }
 
@@ -55,9 +55,25 @@ void WindowUpdater::InvalidateAll()
 	Invalidate(BRegion(fWindow->Bounds()));
 }
 
-bool WindowUpdater::_CanShow() const
+bool WindowUpdater::_CanShow()
 {
-	return fWindow->fData->running && !fWindow->IsHidden() && fPainter->IsAttached();
+	return fWindow->fData->running && !fWindow->IsHidden() && _AttachPainter();
+}
+
+bool WindowUpdater::_AttachPainter()
+{
+	// A window is typically resized several times (fitted to its contents,
+	// placed on the screen) before it first draws, and a framebuffer is
+	// costly to make: a shared memory segment the display attaches, with a
+	// round trip. So only a window that draws asks its surface for one.
+	if (fSurfaceChanged) {
+		fSurfaceChanged = false;
+		DisplaySurface* surface = fWindow->fData->surface;
+		Framebuffer buffer = surface != NULL ? surface->Buffer() : Framebuffer();
+		if (buffer.bits != NULL)
+			fPainter->Attach(buffer.bits, buffer.width, buffer.height, buffer.bytesPerRow);
+	}
+	return fPainter->IsAttached();
 }
 
 void WindowUpdater::Update()
@@ -178,7 +194,7 @@ void WindowUpdater::GetClipping(const BView* view, BRegion* clip) const
 
 Painter* WindowUpdater::BeginDrawing(const BView* view)
 {
-	if (!fPainter->IsAttached() || view->fOwner != fWindow)
+	if (view->fOwner != fWindow || !_AttachPainter())
 		return NULL;
 	GetClipping(view, &fClip);
 	if (fClip.CountRects() == 0)
@@ -270,17 +286,13 @@ void WindowUpdater::Expose(const BRegion& region)
 void WindowUpdater::DetachSurface()
 {
 	fPainter->Detach();
+	fSurfaceChanged = false;
 }
 
 void WindowUpdater::SurfaceResized()
 {
-	DisplaySurface* surface = fWindow->fData->surface;
 	fPainter->Detach();
-	if (surface != NULL) {
-		Framebuffer buffer = surface->Buffer();
-		if (buffer.bits != NULL)
-			fPainter->Attach(buffer.bits, buffer.width, buffer.height, buffer.bytesPerRow);
-	}
+	fSurfaceChanged = true;
 	InvalidateAll();
 }
 

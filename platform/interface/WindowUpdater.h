@@ -58,12 +58,14 @@ private:
 	void _RedrawSeeThroughViews(const BView* drawn, const BRegion& changed);
 	static bool _CoversBeneath(const BView* view);
 	static BView* _NextInDrawingOrder(BView* view, bool skipChildren);
-	bool _CanShow() const;
+	bool _CanShow();
+	bool _AttachPainter();
 
 	BWindow* fWindow;
-	Painter* fPainter;   // on the surface's framebuffer; NULL while there is none
-	BRegion fDirty;      // damage waiting for the update message
-	bool fUpdatePending; // that message is queued
+	Painter* fPainter;    // on the surface's framebuffer; NULL while there is none
+	bool fSurfaceChanged; // the painter waits for the resized surface's framebuffer
+	BRegion fDirty;       // damage waiting for the update message
+	bool fUpdatePending;  // that message is queued
 	bool fInUpdate;
 	BRegion fUpdateRegion; // what the running update repaints
 	int32 fTransactionDepth;

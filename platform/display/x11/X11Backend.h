@@ -1,13 +1,16 @@
 #ifndef _X11_BACKEND_H
 #define _X11_BACKEND_H
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Connection.h"
+#include "display/x11/X11FirstAnswers.h"
 #include "display/x11/X11WindowRegistry.h"
 
 namespace BPrivate {
@@ -73,11 +76,14 @@ private:
 	// Whether the input part (key map, dispatcher) is set up, without waiting.
 	bool _InputReady();
 	void _Advance(SetUpStage stage, status_t status);
+	void _AwaitInputWanted();
+	void _FirstPresented();
 	void _Prepare();
 	status_t _PrepareConnection();
 	status_t _PrepareInput();
 
 	X11Connection fConnection;
+	X11FirstAnswers fFirstAnswers{fConnection};
 	X11WindowRegistry fWindows;
 	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
 	std::unique_ptr<X11Pointer> fPointer;            // fixed after Init()
@@ -94,6 +100,9 @@ private:
 	SetUpStage fSetUpStage = kSetUpRunning; // guarded by fSetUpLock
 	status_t fSetUpStatus = B_OK;           // guarded by fSetUpLock
 	bool fFailureReported = false;          // guarded by fSetUpLock
+	// The key map waits for these (see _AwaitInputWanted()).
+	bool fInputWanted = false;                                          // guarded by fSetUpLock
+	std::optional<std::chrono::steady_clock::time_point> fFirstPresent; // guarded by fSetUpLock
 };
 
 } // namespace BPrivate

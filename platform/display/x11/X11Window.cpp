@@ -52,10 +52,10 @@ X11WindowRole role_for(const SurfaceSettings& settings)
 
 X11Window::X11Window(X11Connection& connection, X11Workspaces& workspaces, DisplayEventSink* sink)
     : fConnection(connection), fWorkspaces(workspaces), fWindow(XCB_WINDOW_NONE),
-      fRole(X11WindowRole::kNormal), fFlags(0), fPendingFrame(false), fPendingSequence(0),
-      fMapped(false), fShown(false), fAwaitingFirstPresent(false), fHasBackground(false),
-      fActive(false), fMinWidth(0), fMaxWidth(0), fMinHeight(0),
-      fMaxHeight(0), fWorkspaceMask(0), fSink(sink)
+      fRole(X11WindowRole::kNormal), fFlags(0), fBufferWidth(0), fBufferHeight(0),
+      fPendingFrame(false), fPendingSequence(0), fMapped(false), fShown(false),
+      fAwaitingFirstPresent(false), fHasBackground(false), fActive(false), fMinWidth(0),
+      fMaxWidth(0), fMinHeight(0), fMaxHeight(0), fWorkspaceMask(0), fSink(sink)
 {
 }
 
@@ -84,6 +84,8 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 	frame_pixels(settings.frame, &x, &y, &width, &height);
 	fFrame = frame_rect(x, y, width, height);
 	fCreatedFrame = fFrame;
+	fBufferWidth = width;
+	fBufferHeight = height;
 
 	fWindow = xcb_generate_id(c);
 	uint32 eventMask =
@@ -117,12 +119,11 @@ status_t X11Window::Init(const SurfaceSettings& settings)
 		return B_ERROR;
 	}
 
+	// Its framebuffer is made when the window first draws (Buffer()), at the
+	// size it has by then.
 	fSurface.reset(new (std::nothrow) X11Surface(fConnection, fWindow));
 	if (!fSurface)
 		return B_NO_MEMORY;
-	status_t status = fSurface->SetSize(width, height);
-	if (status != B_OK)
-		return status;
 
 	x11_set_title(fConnection, fWindow, settings.title);
 	x11_set_identity(fConnection, fWindow, program_invocation_short_name, fRole, XCB_WINDOW_NONE);
@@ -146,8 +147,13 @@ BRect X11Window::Frame() const
 Framebuffer X11Window::Buffer()
 {
 	Framebuffer buffer = {};
-	if (!fSurface || fSurface->Bits() == nullptr)
+	if (!fSurface)
 		return buffer;
+	if ((fBufferWidth != fSurface->Width() || fBufferHeight != fSurface->Height() ||
+	     fSurface->Bits() == nullptr) &&
+	    fSurface->SetSize(fBufferWidth, fBufferHeight) != B_OK) {
+		return buffer;
+	}
 	buffer.bits = (uint32*) fSurface->Bits();
 	buffer.width = fSurface->Width();
 	buffer.height = fSurface->Height();
@@ -159,11 +165,8 @@ status_t X11Window::SetFrame(BRect frame)
 {
 	int32 x, y, width, height;
 	frame_pixels(frame, &x, &y, &width, &height);
-	if (width != fSurface->Width() || height != fSurface->Height()) {
-		status_t status = fSurface->SetSize(width, height);
-		if (status != B_OK)
-			return status;
-	}
+	fBufferWidth = width;
+	fBufferHeight = height;
 
 	BRect rect = frame_rect(x, y, width, height);
 	std::lock_guard<std::mutex> guard(fLock);
@@ -323,9 +326,11 @@ status_t X11Window::Present(const BRegion& damage)
 	const pixman_box32_t* boxes = pixman_region32_rectangles(
 	    const_cast<pixman_region32_t*>(RegionPrivate::Pixman(damage)), &count);
 	bool throughBackground = false;
+	bool first = false;
 	{
 		std::lock_guard<std::mutex> guard(fLock);
-		throughBackground = fAwaitingFirstPresent && !fMapped && fRole != X11WindowRole::kPopUp;
+		first = fAwaitingFirstPresent;
+		throughBackground = first && !fMapped && fRole != X11WindowRole::kPopUp;
 		fAwaitingFirstPresent = false;
 	}
 	fSurface->Present(boxes, count);
@@ -335,6 +340,8 @@ status_t X11Window::Present(const BRegion& damage)
 		_DropBackground();
 	// The kit draws again once this returns.
 	fSurface->WaitIdle();
+	if (first && fPresentedHook)
+		fPresentedHook();
 	return B_OK;
 }
 
@@ -356,6 +363,10 @@ void X11Window::_ShowThroughBackground()
 	pixman_box32_t whole = {0, 0, width, height};
 	fSurface->Present(&whole, 1, pixmap);
 	xcb_change_window_attributes(c, fWindow, XCB_CW_BACK_PIXMAP, &pixmap);
+	// The window manager may have mapped the window between the present
+	// above and the new background, which the server then never paints by
+	// itself; on a window still unmapped this does nothing.
+	xcb_clear_area(c, 0, fWindow, 0, 0, 0, 0);
 	// The window holds the pixmap as long as it is its background.
 	xcb_free_pixmap(c, pixmap);
 	bool mapped;

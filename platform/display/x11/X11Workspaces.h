@@ -40,14 +40,19 @@ public:
 	bool HandleRootProperty(xcb_atom_t atom, int32* previous, int32* current);
 
 private:
-	int32 _ReadCardinal(xcb_atom_t atom, int32 fallback) const;
+	// A root window property in two halves, so that several go out at once.
+	xcb_get_property_cookie_t _AskRoot(xcb_atom_t atom, xcb_atom_t type) const;
+	int32 _CardinalFrom(xcb_get_property_cookie_t cookie, int32 fallback) const;
+	bool _WindowManagerFrom(xcb_get_property_cookie_t cookie) const;
+	int32 _CountFrom(xcb_get_property_cookie_t cookie) const;
+	int32 _CurrentFrom(xcb_get_property_cookie_t cookie) const;
 	int32 _ReadCount() const;
 
 	X11Connection& fConnection;
-	std::mutex fLock;         // leaf
-	int32 fKnownCurrent;      // guarded by fLock
+	std::mutex fLock;               // leaf
+	int32 fKnownCurrent;            // guarded by fLock
 	std::atomic<int32> fKnownCount; // written by the event thread, after construction
-	bool fKnownWindowManager; // event thread, after construction
+	bool fKnownWindowManager;       // event thread, after construction
 };
 
 } // namespace BPrivate

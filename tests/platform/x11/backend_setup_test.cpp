@@ -68,3 +68,24 @@ TEST_F(BackendSetUpTest, ABackendEndedRightAfterInitEndsCleanly)
 	EXPECT_EQ(backend.Ready(), B_OK);
 	EXPECT_GT(backend.ScreenFrame().Width(), 0);
 }
+
+TEST_F(BackendSetUpTest, AnswersAskedAheadGiveWayToChangesMadeSince)
+{
+	// The screen frame and the replicant switch are asked for while the
+	// backend sets itself up; a switch this program sets after that must
+	// still read back as set, and every later read asks the server again.
+	for (bool first : {true, false}) {
+		X11Backend backend;
+		ASSERT_EQ(backend.Init(Server()->Display().c_str()), B_OK);
+		backend.SetDraggersDrawn(first);
+		bool drawn = !first;
+		ASSERT_TRUE(backend.GetDraggersDrawn(&drawn));
+		EXPECT_EQ(drawn, first);
+		backend.SetDraggersDrawn(!first);
+		ASSERT_TRUE(backend.GetDraggersDrawn(&drawn));
+		EXPECT_EQ(drawn, !first);
+		BRect screen = backend.ScreenFrame();
+		EXPECT_EQ(screen, backend.ScreenFrame());
+		EXPECT_GT(screen.Width(), 0);
+	}
+}
