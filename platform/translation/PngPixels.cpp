@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include <sys/platform/x86.h>
-
 #include <emmintrin.h>
 #include <tmmintrin.h>
+
+#include "kernel/CpuFeatures.h"
 
 namespace BPrivate {
 
@@ -73,15 +73,6 @@ __attribute__((target("ssse3"))) uint32 convert_rgba_ssse3(const uint8* row, uin
 	return x;
 }
 
-bool has_ssse3()
-{
-	// glibc's record of the processor, made as the program starts. Unlike
-	// it, __builtin_cpu_supports brings libgcc's own detection into the
-	// library: a constructor that runs cpuid several times at every start,
-	// each a trap to the hypervisor on a virtual machine.
-	return CPU_FEATURE_ACTIVE(SSSE3);
-}
-
 uint8 convert_grey(const PngPixelFormat& format, const uint8* row, uint8* out, uint32 width)
 {
 	if (!format.hasKey) {
@@ -112,7 +103,7 @@ uint8 convert_grey_alpha(const uint8* row, uint8* out, uint32 width)
 uint8 convert_rgb(const PngPixelFormat& format, const uint8* row, uint8* out, uint32 width)
 {
 	if (!format.hasKey) {
-		for (uint32 x = has_ssse3() ? convert_rgb_ssse3(row, out, width) : 0; x < width; x++) {
+		for (uint32 x = cpu_has_ssse3() ? convert_rgb_ssse3(row, out, width) : 0; x < width; x++) {
 			const uint8* in = row + 3 * x;
 			put(out + 4 * x, in[2], in[1], in[0], 0xff);
 		}
@@ -132,7 +123,8 @@ uint8 convert_rgb(const PngPixelFormat& format, const uint8* row, uint8* out, ui
 uint8 convert_rgba(const uint8* row, uint8* out, uint32 width)
 {
 	uint8 all = 0xff;
-	for (uint32 x = has_ssse3() ? convert_rgba_ssse3(row, out, width, &all) : 0; x < width; x++) {
+	for (uint32 x = cpu_has_ssse3() ? convert_rgba_ssse3(row, out, width, &all) : 0; x < width;
+	     x++) {
 		const uint8* in = row + 4 * x;
 		put(out + 4 * x, in[2], in[1], in[0], in[3]);
 		all &= in[3];

@@ -3,10 +3,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <sys/platform/x86.h>
-
 #include <emmintrin.h>
 #include <smmintrin.h>
+
+#include "kernel/CpuFeatures.h"
 
 namespace BPrivate {
 
@@ -173,15 +173,6 @@ __attribute__((target("sse4.1"))) void unfilter_paeth_sse41(uint8* row, const ui
 	}
 }
 
-bool has_sse41()
-{
-	// glibc's record of the processor, made as the program starts. Unlike
-	// it, __builtin_cpu_supports brings libgcc's own detection into the
-	// library: a constructor that runs cpuid several times at every start,
-	// each a trap to the hypervisor on a virtual machine.
-	return CPU_FEATURE_ACTIVE(SSE4_1);
-}
-
 } // namespace
 
 bool png_unfilter_row(uint8 filter, uint8* row, const uint8* previous, size_t length,
@@ -210,9 +201,9 @@ bool png_unfilter_row(uint8 filter, uint8* row, const uint8* previous, size_t le
 				unfilter_average(row, previous, length, bytesPerPixel);
 			return true;
 		case kPaeth:
-			if (bytesPerPixel == 4 && has_sse41())
+			if (bytesPerPixel == 4 && cpu_has_sse41())
 				unfilter_paeth_sse41<4>(row, previous, length);
-			else if (bytesPerPixel == 3 && has_sse41())
+			else if (bytesPerPixel == 3 && cpu_has_sse41())
 				unfilter_paeth_sse41<3>(row, previous, length);
 			else if (bytesPerPixel == 4)
 				unfilter_paeth_sse2<4>(row, previous, length);
