@@ -1,9 +1,13 @@
 // The X11 backend sets itself up on a thread of its own after Init(): calls
 // made at once, from any thread, wait for it; ending it at once is clean.
+// The key map comes last, with the libraries it needs.
 #include <atomic>
 #include <thread>
 #include <vector>
 
+#include <InterfaceDefs.h>
+
+#include "LoadedLibraries.h"
 #include "X11BackendTest.h"
 
 using namespace BPrivate;
@@ -13,6 +17,25 @@ namespace {
 class BackendSetUpTest : public XvfbTest {};
 
 } // namespace
+
+// First in this process: no backend has compiled a key map before.
+TEST_F(BackendSetUpTest, KeyMapLibrariesComeWithTheKeyMap)
+{
+	const char* stems[] = {"libxkbcommon.so", "libxkbcommon-x11.so", "libxcb-xkb.so"};
+	for (const char* stem : stems)
+		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded at start-up";
+	X11Backend backend;
+	ASSERT_EQ(backend.Init(Server()->Display().c_str()), B_OK);
+	// A window can be made and drawn before the key map exists.
+	EXPECT_GT(backend.ScreenFrame().Width(), 0);
+	// Input needs it; asking for input compiles it at once.
+	ASSERT_EQ(backend.Ready(), B_OK);
+	for (const char* stem : stems)
+		EXPECT_TRUE(is_loaded(stem)) << stem;
+	uint32 modifiers = ~0u;
+	backend.GetPointer(NULL, NULL, &modifiers);
+	EXPECT_EQ(modifiers & (B_SHIFT_KEY | B_CONTROL_KEY), 0u);
+}
 
 TEST_F(BackendSetUpTest, AnUnreachableDisplayFailsInitAtOnce)
 {
