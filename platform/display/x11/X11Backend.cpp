@@ -3,8 +3,6 @@
 #include <math.h>
 #include <stdio.h>
 
-#include <algorithm>
-
 #include <xcb/randr.h>
 
 #include "display/x11/X11DragSource.h"
@@ -33,11 +31,6 @@ X11Backend::X11Backend()
 
 X11Backend::~X11Backend()
 {
-	{
-		std::lock_guard<std::mutex> lock(fSetUpLock);
-		fInputWanted = true;
-		fSetUpChanged.notify_all();
-	}
 	if (fPreparation.joinable())
 		fPreparation.join();
 	// No event may reach a window after this point.
@@ -68,10 +61,6 @@ status_t X11Backend::Ready()
 status_t X11Backend::_WaitFor(SetUpStage stage)
 {
 	std::unique_lock<std::mutex> lock(fSetUpLock);
-	if (stage == kSetUpDone && !fInputWanted) {
-		fInputWanted = true;
-		fSetUpChanged.notify_all();
-	}
 	fSetUpChanged.wait(lock, [&] { return fSetUpStage >= stage; });
 	status_t status = fSetUpStatus;
 	if (status == B_OK || fFailureReported)
@@ -98,47 +87,12 @@ void X11Backend::_Advance(SetUpStage stage, status_t status)
 	fSetUpChanged.notify_all();
 }
 
-// Compiling the key map takes a few milliseconds of processor time here and
-// a hundred requests of the server, and done while the first window is made
-// it slows the window, and then the window manager framing it, on the way to
-// the first picture. So it waits until the first window has shown its
-// picture and the window manager has had time to frame it, or until
-// something needs input, and no longer than a slow first picture takes.
-// Events wait in the connection meanwhile; the first picture needs none, as
-// it reaches the screen as the window's background.
-void X11Backend::_AwaitInputWanted()
-{
-	using Clock = std::chrono::steady_clock;
-	constexpr auto kAfterFirstPresent = std::chrono::milliseconds(25);
-	constexpr auto kAtLatest = std::chrono::milliseconds(500);
-	std::unique_lock<std::mutex> lock(fSetUpLock);
-	const Clock::time_point latest = Clock::now() + kAtLatest;
-	while (!fInputWanted) {
-		Clock::time_point until = latest;
-		if (fFirstPresent)
-			until = std::min(until, *fFirstPresent + kAfterFirstPresent);
-		if (Clock::now() >= until)
-			break;
-		fSetUpChanged.wait_until(lock, until);
-	}
-}
-
-void X11Backend::_FirstPresented()
-{
-	std::lock_guard<std::mutex> lock(fSetUpLock);
-	if (fFirstPresent)
-		return;
-	fFirstPresent = std::chrono::steady_clock::now();
-	fSetUpChanged.notify_all();
-}
-
 void X11Backend::_Prepare()
 {
 	status_t status = _PrepareConnection();
 	_Advance(kConnectionKnown, status);
 	if (status != B_OK)
 		return;
-	_AwaitInputWanted();
 	_Advance(kSetUpDone, _PrepareInput());
 	// Windows do not wait for the input part, so no one else may ever ask
 	// how it went: a failure must still end the program, not leave it
@@ -207,7 +161,6 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 	status_t status = window->Init(settings);
 	if (status != B_OK)
 		return status;
-	window->SetPresentedHook([this] { _FirstPresented(); });
 	fWindows.Add(window);
 	*surface = window.get();
 	return B_OK;

@@ -1,11 +1,9 @@
 #ifndef _X11_BACKEND_H
 #define _X11_BACKEND_H
 
-#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 #include "display/DisplayBackend.h"
@@ -76,8 +74,6 @@ private:
 	// Whether the input part (key map, dispatcher) is set up, without waiting.
 	bool _InputReady();
 	void _Advance(SetUpStage stage, status_t status);
-	void _AwaitInputWanted();
-	void _FirstPresented();
 	void _Prepare();
 	status_t _PrepareConnection();
 	status_t _PrepareInput();
@@ -100,9 +96,6 @@ private:
 	SetUpStage fSetUpStage = kSetUpRunning; // guarded by fSetUpLock
 	status_t fSetUpStatus = B_OK;           // guarded by fSetUpLock
 	bool fFailureReported = false;          // guarded by fSetUpLock
-	// The key map waits for these (see _AwaitInputWanted()).
-	bool fInputWanted = false;                                          // guarded by fSetUpLock
-	std::optional<std::chrono::steady_clock::time_point> fFirstPresent; // guarded by fSetUpLock
 };
 
 } // namespace BPrivate

@@ -326,11 +326,9 @@ status_t X11Window::Present(const BRegion& damage)
 	const pixman_box32_t* boxes = pixman_region32_rectangles(
 	    const_cast<pixman_region32_t*>(RegionPrivate::Pixman(damage)), &count);
 	bool throughBackground = false;
-	bool first = false;
 	{
 		std::lock_guard<std::mutex> guard(fLock);
-		first = fAwaitingFirstPresent;
-		throughBackground = first && !fMapped && fRole != X11WindowRole::kPopUp;
+		throughBackground = fAwaitingFirstPresent && !fMapped && fRole != X11WindowRole::kPopUp;
 		fAwaitingFirstPresent = false;
 	}
 	fSurface->Present(boxes, count);
@@ -340,8 +338,6 @@ status_t X11Window::Present(const BRegion& damage)
 		_DropBackground();
 	// The kit draws again once this returns.
 	fSurface->WaitIdle();
-	if (first && fPresentedHook)
-		fPresentedHook();
 	return B_OK;
 }
 

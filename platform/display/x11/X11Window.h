@@ -1,7 +1,6 @@
 #ifndef _X11_WINDOW_H
 #define _X11_WINDOW_H
 
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,9 +28,6 @@ public:
 	~X11Window() override;
 
 	status_t Init(const SurfaceSettings& settings);
-	// Called, on the window's thread, after the first present of each
-	// showing. Set before the window is first shown.
-	void SetPresentedHook(std::function<void()> hook) { fPresentedHook = std::move(hook); }
 
 	// DisplaySurface
 	Framebuffer Buffer() override;
@@ -92,7 +88,6 @@ private:
 
 	// Window thread only.
 	std::unique_ptr<X11Surface> fSurface;
-	std::function<void()> fPresentedHook;
 	// The size the kit last gave the window, the framebuffer's once Buffer()
 	// is asked for it.
 	int32 fBufferWidth;

@@ -1,7 +1,8 @@
 // xkbcommon, its X11 part and XCB's XKB extension are opened when the key map
 // is first compiled rather than linked, for the reason JpegLibrary.cpp
-// gives: three libraries fewer to load before a program's first window,
-// whose key map is compiled on the set-up thread after its first picture.
+// gives: three libraries fewer to load before a program's first window.
+// The key map is compiled on the set-up thread, beside the decoding of the
+// first picture, so opening them there costs the first picture nothing.
 // The backend calls them by their own names; the definitions below stand in
 // for them inside libplatform.so (hidden, so that no other module binds to
 // them) and forward to the real functions.
