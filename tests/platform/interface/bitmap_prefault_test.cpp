@@ -39,6 +39,27 @@ size_t resident_pages(const BBitmap& bitmap)
 	return resident;
 }
 
+// The writers below fill row r with the byte 1 + r % 251: the rows that do
+// not hold it throughout.
+int32 rows_not_as_written(const BBitmap& bitmap)
+{
+	const int32 rows = bitmap.Bounds().IntegerHeight() + 1;
+	const int32 bytesPerRow = bitmap.BytesPerRow();
+	const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
+	int32 wrongRows = 0;
+	for (int32 row = 0; row < rows; row++) {
+		const uint8* line = bits + int64(row) * bytesPerRow;
+		uint8 expected = uint8(1 + row % 251);
+		for (int32 i = 0; i < bytesPerRow; i++) {
+			if (line[i] != expected) {
+				wrongRows++;
+				break;
+			}
+		}
+	}
+	return wrongRows;
+}
+
 // 64 MiB: a few tens of milliseconds of faults.
 std::unique_ptr<BBitmap> big_bitmap()
 {
@@ -87,18 +108,7 @@ TEST(BitmapPrefault, RowsTheWriterWroteAreKept)
 				memset(bits + int64(row) * bytesPerRow, 1 + row % 251, size_t(bytesPerRow));
 		}
 	}
-	int32 wrongRows = 0;
-	for (int32 row = 0; row < rows; row++) {
-		const uint8* line = bits + int64(row) * bytesPerRow;
-		uint8 expected = uint8(1 + row % 251);
-		for (int32 i = 0; i < bytesPerRow; i++) {
-			if (line[i] != expected) {
-				wrongRows++;
-				break;
-			}
-		}
-	}
-	EXPECT_EQ(wrongRows, 0);
+	EXPECT_EQ(rows_not_as_written(*bitmap), 0);
 }
 
 TEST(BitmapPrefault, EndsAtOnceWhenTheWriterStopsEarly)
@@ -164,16 +174,5 @@ TEST(BitmapPrefault, TwoWritersMapTheirOwnBandsAndKeepEveryRow)
 	std::thread lower(write, split, rows);
 	write(0, split);
 	lower.join();
-	int32 wrongRows = 0;
-	for (int32 row = 0; row < rows; row++) {
-		const uint8* line = bits + int64(row) * bytesPerRow;
-		uint8 expected = uint8(1 + row % 251);
-		for (int32 i = 0; i < bytesPerRow; i++) {
-			if (line[i] != expected) {
-				wrongRows++;
-				break;
-			}
-		}
-	}
-	EXPECT_EQ(wrongRows, 0);
+	EXPECT_EQ(rows_not_as_written(*bitmap), 0);
 }
