@@ -124,7 +124,7 @@ public:
 	virtual Framebuffer Buffer() = 0;
 	// Moves and resizes the content area (screen coordinates, rounded to
 	// pixels). A new size reallocates the framebuffer, keeping the pixels that
-	// overlap. The kit also calls it to take a size the system reported in
+	// overlap, by the next Buffer() at the latest. The kit also calls it to take a size the system reported in
 	// FrameChanged; the backend then only resizes the framebuffer.
 	virtual status_t SetFrame(BRect frame) = 0;
 	virtual void SetTitle(const char* title) = 0;

@@ -147,13 +147,9 @@ BRect X11Window::Frame() const
 Framebuffer X11Window::Buffer()
 {
 	Framebuffer buffer = {};
-	if (!fSurface)
+	// SetSize() keeps a buffer that already has the size.
+	if (!fSurface || fSurface->SetSize(fBufferWidth, fBufferHeight) != B_OK)
 		return buffer;
-	if ((fBufferWidth != fSurface->Width() || fBufferHeight != fSurface->Height() ||
-	     fSurface->Bits() == nullptr) &&
-	    fSurface->SetSize(fBufferWidth, fBufferHeight) != B_OK) {
-		return buffer;
-	}
 	buffer.bits = (uint32*) fSurface->Bits();
 	buffer.width = fSurface->Width();
 	buffer.height = fSurface->Height();

@@ -1,4 +1,3 @@
-#include <sched.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -14,16 +13,11 @@
 
 #include "ThreadTestUtils.h"
 #include "interface/BitmapPrefault.h"
+#include "kernel/Processors.h"
 
 using BPrivate::BitmapPrefault;
 
 namespace {
-
-bool single_processor()
-{
-	cpu_set_t cpus;
-	return sched_getaffinity(0, sizeof(cpus), &cpus) != 0 || CPU_COUNT(&cpus) < 2;
-}
 
 // Pages of the bitmap's bits that are mapped in.
 size_t resident_pages(const BBitmap& bitmap)
@@ -70,7 +64,7 @@ std::unique_ptr<BBitmap> big_bitmap()
 
 TEST(BitmapPrefault, FaultsEveryPageInWithoutChangingAByte)
 {
-	if (single_processor())
+	if (!BPrivate::has_second_processor())
 		GTEST_SKIP() << "one processor: nothing is started";
 	std::unique_ptr<BBitmap> bitmap = big_bitmap();
 	ASSERT_EQ(bitmap->InitCheck(), B_OK);
