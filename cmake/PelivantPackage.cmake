@@ -20,13 +20,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
 # ...except those that libplatform opens on first use by the sonames of the
 # headers it was built with (platform/media/FFmpegLibraries.cpp,
-# platform/interface/FontLibraries.cpp, platform/display/x11/XkbLibraries.cpp
-# and platform/translation/*Library.cpp): the packages that hold exactly
+# platform/interface/FontLibraries.cpp, platform/display/x11/XkbLibraries.cpp,
+# platform/storage/MagicLibrary.cpp and platform/translation/*Library.cpp): the packages that hold exactly
 # those libraries here.
 pkg_check_modules(PL_PACKAGE_FFMPEG REQUIRED libavutil libavcodec libavformat libswscale)
 pkg_check_modules(PL_PACKAGE_JXL REQUIRED libjxl)
 set(PL_FIRST_USE_SONAMES libglib-2.0.so.0 libgobject-2.0.so.0 libgdk_pixbuf-2.0.so.0
-  libjpeg.so.62 libwebp.so.7 libwebpdemux.so.2 liblcms2.so.2 libfreetype.so.6 libfontconfig.so.1
+  libmagic.so.1 libpng16.so.16 libjpeg.so.62 libwebp.so.7 libwebpdemux.so.2 liblcms2.so.2
+  libfreetype.so.6 libfontconfig.so.1
   libxkbcommon.so.0 libxkbcommon-x11.so.0 libxcb-xkb.so.1)
 foreach(library avutil avcodec avformat swscale)
   string(REGEX MATCH "^[0-9]+" major "${PL_PACKAGE_FFMPEG_lib${library}_VERSION}")

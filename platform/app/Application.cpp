@@ -21,6 +21,7 @@
 #include "display/DisplayBackend.h"
 #include "storage/AppRegistry.h"
 #include "storage/EntryRefPath.h"
+#include "storage/MimeSniffer.h"
 
 BApplication* be_app = NULL;
 BMessenger be_app_messenger;
@@ -122,6 +123,9 @@ void BApplication::_Init(const char* signature, status_t* error)
 	std::vector<BMessage> initial;
 	if (executable_path(path))
 		BPrivate::take_initial_messages(path, &initial);
+	// The files it was given are about to be sniffed for their types.
+	if (hasArguments || !initial.empty())
+		BPrivate::prepare_mime_sniffer();
 
 	if ((fAppFlags & B_LAUNCH_MASK) == B_EXCLUSIVE_LAUNCH) {
 		std::vector<const BMessage*> launch;

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 #include <StorageDefs.h>
 
@@ -61,7 +63,23 @@ const char* normalized(const char* type)
 	return type;
 }
 
+std::atomic<bool> sPreparing{false};
+
 } // namespace
+
+void prepare_mime_sniffer()
+{
+	if (sPreparing.exchange(true))
+		return;
+	// Reading and checking the compiled database takes about a millisecond,
+	// as long as opening the display; the thread is not waited for at exit
+	// because the database, once loaded, is never released anyway.
+	try {
+		std::thread([] { magic(); }).detach();
+	} catch (...) {
+		// Without a thread the first sniff loads it, as before.
+	}
+}
 
 status_t sniff_mime_type(int fd, char* type)
 {

@@ -10,6 +10,11 @@ namespace BPrivate {
 // B_MIME_TYPE_LENGTH bytes. An empty file is "application/x-empty".
 status_t sniff_mime_type(int fd, char* type);
 
+// Loads libmagic's database on a thread of its own, so that the first sniff
+// does not wait for it; a sniff made meanwhile waits for that load instead
+// of starting another. Does nothing once the database is loaded or loading.
+void prepare_mime_sniffer();
+
 } // namespace BPrivate
 
 #endif

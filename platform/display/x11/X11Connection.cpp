@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <xcb/bigreq.h>
 #include <xcb/randr.h>
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
@@ -11,9 +12,9 @@ namespace BPrivate {
 
 X11Connection::X11Connection()
     : fConnection(nullptr), fScreen(nullptr), fScreenNumber(0), fAtoms(), fVisual(0), fColormap(0),
-      fHasShm(false), fHasShmFd(false), fHasRandrMonitors(false), fHasXfixesCursor(false), fRandrEventBase(0), fShmEventBase(0),
-      fMaximumRequestBytes(0), fExtensionsPrefetched(false), fWakeFd(-1),
-      fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
+      fHasShm(false), fHasShmFd(false), fHasRandrMonitors(false), fHasXfixesCursor(false),
+      fRandrEventBase(0), fShmEventBase(0), fMaximumRequestBytes(0), fExtensionsPrefetched(false),
+      fWakeFd(-1), fEventThread(std::thread::id()), fLastEventTime(XCB_CURRENT_TIME)
 {
 }
 
@@ -54,14 +55,20 @@ status_t X11Connection::Connect(const char* displayName)
 	if (!_FindVisual())
 		return B_ERROR;
 	// Sent now, answered while the caller goes on; Prepare() takes the replies.
+	// Asking for the maximum request length here would wait for BIG-REQUESTS'
+	// answer at once (libxcb needs it to send the enabling request).
 	fExtensionsPrefetched = true;
-	xcb_prefetch_maximum_request_length(fConnection);
+	xcb_prefetch_extension_data(fConnection, &xcb_big_requests_id);
 	_PrefetchExtensions();
+	xcb_flush(fConnection);
 	return B_OK;
 }
 
 status_t X11Connection::Prepare()
 {
+	// BIG-REQUESTS was asked about in Connect(); the answer to enabling it
+	// comes with the atoms'.
+	xcb_prefetch_maximum_request_length(fConnection);
 	if (!intern_atoms(fConnection, &fAtoms))
 		return B_ERROR;
 

@@ -1,7 +1,8 @@
 // Libraries whose loading costs every program start-up time are loaded by the
 // first picture that needs them, not at start-up nor by pictures of other
 // formats: libjpeg, libwebp and Little CMS by the first JPEG, WebP and
-// colour-profiled picture, libjxl (and the Highway library it pulls in) by
+// colour-profiled picture, libpng by the first PNG picture that the fast path
+// hands over, libjxl (and the Highway library it pulls in) by
 // the first JPEG XL picture, gdk-pixbuf (and GLib, GIO...) by the first
 // picture that only its loaders read. The tests run in this order, in one
 // process.
@@ -16,14 +17,15 @@
 
 TEST(FormatLibraries, EachLoadedByTheFirstPictureThatNeedsIt)
 {
-	for (const char* stem : {"libjpeg.so", "libwebp.so", "libwebpdemux.so", "liblcms2.so"})
+	for (const char* stem :
+	     {"libpng16.so", "libjpeg.so", "libwebp.so", "libwebpdemux.so", "liblcms2.so"})
 		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded at start-up";
 
 	std::unique_ptr<BBitmap> png = decode(read_sample("quadrants.png"));
 	ASSERT_NE(png, nullptr);
 	ASSERT_NE(decode(read_sample("alpha.png")), nullptr);
-	for (const char* stem : {"libjpeg.so", "libwebp.so", "liblcms2.so"})
-		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded for a PNG picture";
+	for (const char* stem : {"libpng16.so", "libjpeg.so", "libwebp.so", "liblcms2.so"})
+		EXPECT_FALSE(is_loaded(stem)) << stem << " loaded for an 8-bit PNG picture";
 
 	std::unique_ptr<BBitmap> jpeg = decode(read_sample("quadrants.jpg"));
 	ASSERT_NE(jpeg, nullptr);
@@ -54,6 +56,22 @@ TEST(FormatLibraries, EachLoadedByTheFirstPictureThatNeedsIt)
 	ASSERT_NE(converted, nullptr);
 	EXPECT_TRUE(is_loaded("liblcms2.so"));
 	EXPECT_TRUE(looks_like(pixel_at(*converted, 8, 8), 227, 100, 42, 6));
+}
+
+TEST(PngLibrary, LoadedByTheFirstPictureTheFastPathHandsOverAndWorking)
+{
+	ScratchDir dir;
+	std::string deep = dir.Path("deep.png");
+	ASSERT_EQ(run_program({"convert", sample_path("quadrants.png"), "-depth", "16", deep}), 0);
+	EXPECT_FALSE(is_loaded("libpng16.so"));
+	std::unique_ptr<BBitmap> bitmap = decode(read_file(deep));
+	ASSERT_NE(bitmap, nullptr);
+	EXPECT_TRUE(is_loaded("libpng16.so"));
+	EXPECT_TRUE(looks_like(pixel_at(*bitmap, 5, 5), 255, 0, 0));
+	// Damage is still reported through libpng's error handling.
+	std::vector<uint8> damaged = read_file(deep);
+	damaged.resize(damaged.size() / 2);
+	EXPECT_EQ(decode(damaged), nullptr);
 }
 
 TEST(JpegXlLibrary, LoadedByTheFirstJpegXlPictureAndWorking)
