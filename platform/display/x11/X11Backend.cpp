@@ -18,6 +18,14 @@
 
 namespace BPrivate {
 
+namespace {
+
+// How long the key map waits for a window to show before it is compiled
+// anyway (a program still decoding a big picture, or showing none).
+const bigtime_t kKeyMapWait = 250000;
+
+} // namespace
+
 X11Backend::X11Backend()
 {
 	capabilities.name = "x11";
@@ -31,6 +39,8 @@ X11Backend::X11Backend()
 
 X11Backend::~X11Backend()
 {
+	// The set-up thread may still be waiting for a reason to load the key map.
+	fKeyboard.Want();
 	if (fPreparation.joinable())
 		fPreparation.join();
 	// No event may reach a window after this point.
@@ -55,6 +65,7 @@ status_t X11Backend::Init(const char* displayName)
 
 status_t X11Backend::Ready()
 {
+	fKeyboard.Want();
 	return _WaitFor(kSetUpDone);
 }
 
@@ -93,7 +104,13 @@ void X11Backend::_Prepare()
 	_Advance(kConnectionKnown, status);
 	if (status != B_OK)
 		return;
-	_Advance(kSetUpDone, _PrepareInput());
+	status = _PrepareInput();
+	// The key map is compiled once a window is on screen, not beside the
+	// first picture: it takes the X server's time and a processor for some
+	// milliseconds. Until then whatever needs it loads it itself.
+	if (status == B_OK)
+		status = fKeyboard.LoadWhenWanted(kKeyMapWait);
+	_Advance(kSetUpDone, status);
 	// Windows do not wait for the input part, so no one else may ever ask
 	// how it went: a failure must still end the program, not leave it
 	// showing windows that never get an event.
@@ -113,18 +130,12 @@ status_t X11Backend::_PrepareConnection()
 
 status_t X11Backend::_PrepareInput()
 {
-	fKeyboard.reset(new (std::nothrow) X11Keyboard(fConnection));
-	if (!fKeyboard)
-		return B_NO_MEMORY;
-	status_t status = fKeyboard->Init();
-	if (status != B_OK)
-		return status;
-	fDispatcher.reset(new (std::nothrow) X11EventDispatcher(fConnection, fWindows, *fKeyboard,
+	fDispatcher.reset(new (std::nothrow) X11EventDispatcher(fConnection, fWindows, fKeyboard,
 	                                                        *fPointer, *fWorkspaces));
 	if (!fDispatcher)
 		return B_NO_MEMORY;
 	fDragSource.reset(new (std::nothrow)
-	                      X11DragSource(fConnection, fWindows, *fKeyboard, *fPointer));
+	                      X11DragSource(fConnection, fWindows, fKeyboard, *fPointer));
 	fDropTarget.reset(new (std::nothrow) X11DropTarget(fConnection, fWindows));
 	if (!fDragSource || !fDropTarget)
 		return B_NO_MEMORY;
@@ -149,9 +160,9 @@ status_t X11Backend::CreateSurface(const SurfaceSettings& settings, DisplayEvent
 		return B_BAD_VALUE;
 	*surface = nullptr;
 	// A window needs the connection, its atoms and the workspaces, not the
-	// key map: that is still being compiled while the first window is made,
-	// shown and painted. Its events wait in the connection for the event
-	// thread, which starts once the key map is there.
+	// key map: that is compiled once the first window is on screen. Its
+	// events wait in the connection for the event thread, which starts
+	// right after the connection part.
 	if (status_t ready = _WaitFor(kConnectionKnown); ready != B_OK)
 		return ready;
 	std::shared_ptr<X11Window> window(new (std::nothrow)
@@ -232,7 +243,7 @@ void X11Backend::GetPointer(BPoint* where, uint32* buttons, uint32* modifiers)
 	if (buttons != nullptr)
 		*buttons = pressed;
 	if (modifiers != nullptr)
-		*modifiers = ready ? fKeyboard->Modifiers() : 0;
+		*modifiers = ready ? fKeyboard.Modifiers() : 0;
 }
 
 void X11Backend::WarpPointer(BPoint where)

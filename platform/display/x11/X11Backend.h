@@ -9,6 +9,7 @@
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Connection.h"
 #include "display/x11/X11FirstAnswers.h"
+#include "display/x11/X11Keyboard.h"
 #include "display/x11/X11WindowRegistry.h"
 
 namespace BPrivate {
@@ -17,7 +18,6 @@ class X11DragSource;
 class X11DropTarget;
 class X11EventDispatcher;
 class X11EventThread;
-class X11Keyboard;
 class X11Pointer;
 class X11Workspaces;
 
@@ -81,7 +81,7 @@ private:
 	X11Connection fConnection;
 	X11FirstAnswers fFirstAnswers{fConnection};
 	X11WindowRegistry fWindows;
-	std::unique_ptr<X11Keyboard> fKeyboard;          // fixed after Init()
+	X11Keyboard fKeyboard{fConnection};
 	std::unique_ptr<X11Pointer> fPointer;            // fixed after Init()
 	std::unique_ptr<X11Workspaces> fWorkspaces;      // fixed after Init()
 	std::unique_ptr<X11DragSource> fDragSource;      // fixed after Init()

@@ -120,6 +120,8 @@ void X11EventDispatcher::HandleEvent(const xcb_generic_event_t* event)
 		case XCB_MAP_NOTIFY: {
 			auto map = (const xcb_map_notify_event_t*) event;
 			if (auto window = fWindows.Find(map->window)) {
+				// The first picture is on screen: the key map's turn.
+				fKeyboard.Want();
 				window->ServerMapped(true);
 				window->ServerConfigured(event->full_sequence);
 			}

@@ -12,8 +12,18 @@
 
 namespace BPrivate {
 
+namespace {
+
+// The core modifier bits that give a Be modifier (X11KeyMap::Modifiers): a
+// state without any of them has none, key map or not.
+const uint16 kModifierBits = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_CONTROL |
+                             XCB_MOD_MASK_1 | XCB_MOD_MASK_2 | XCB_MOD_MASK_4;
+
+} // namespace
+
 X11Keyboard::X11Keyboard(X11Connection& connection)
-    : fConnection(connection), fContext(nullptr), fDeviceId(-1), fXkbEventBase(0), fPressed()
+    : fConnection(connection), fLoadStatus(B_NO_INIT), fContext(nullptr), fDeviceId(-1),
+      fXkbEventBase(0), fIsWanted(false), fPressed()
 {
 }
 
@@ -27,7 +37,29 @@ X11Keyboard::~X11Keyboard()
 		xkb_context_unref(fContext);
 }
 
-status_t X11Keyboard::Init()
+status_t X11Keyboard::Load()
+{
+	std::call_once(fLoadOnce, [this] { fLoadStatus = _Init(); });
+	return fLoadStatus;
+}
+
+void X11Keyboard::Want()
+{
+	std::lock_guard<std::mutex> guard(fWantLock);
+	fIsWanted = true;
+	fWanted.notify_all();
+}
+
+status_t X11Keyboard::LoadWhenWanted(bigtime_t timeout)
+{
+	{
+		std::unique_lock<std::mutex> lock(fWantLock);
+		fWanted.wait_for(lock, std::chrono::microseconds(timeout), [this] { return fIsWanted; });
+	}
+	return Load();
+}
+
+status_t X11Keyboard::_Init()
 {
 	xcb_connection_t* c = fConnection.Connection();
 	uint8_t baseEvent = 0;
@@ -36,7 +68,6 @@ status_t X11Keyboard::Init()
 	        XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &baseEvent, nullptr)) {
 		return B_ERROR;
 	}
-	fXkbEventBase = baseEvent;
 	fDeviceId = xkb_x11_get_core_keyboard_device_id(c);
 	if (fDeviceId < 0)
 		return B_ERROR;
@@ -61,6 +92,7 @@ status_t X11Keyboard::Init()
 	                               xcb_xkb_per_client_flags(c, (xcb_xkb_device_spec_t) fDeviceId,
 	                                                        detectable, detectable, 0, 0, 0));
 	(void) reply; // without it, repeats still arrive, as release + press pairs
+	fXkbEventBase.store(baseEvent, std::memory_order_release);
 	return B_OK;
 }
 
@@ -87,7 +119,7 @@ void X11Keyboard::HandleXkbEvent(const xcb_generic_event_t* event)
 {
 	// All XKB events share one event code; the kind is in the second byte.
 	uint8 kind = event->pad0;
-	if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY)
+	if (Load() == B_OK && (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY))
 		_LoadKeymap();
 }
 
@@ -101,20 +133,26 @@ TranslatedKey X11Keyboard::HandleKey(uint32 keycode, uint16 state, bool down, bo
 	else
 		slot &= (uint8) ~bit;
 
+	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	if (!keyMap)
 		return TranslatedKey{};
 	return keyMap->Translate(keycode, state, down, fPressed);
 }
 
-bool X11Keyboard::IsModifierKey(uint32 keycode) const
+bool X11Keyboard::IsModifierKey(uint32 keycode)
 {
+	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	return keyMap && keyMap->IsModifierKey(keycode);
 }
 
-uint32 X11Keyboard::EventModifiers(uint16 state) const
+uint32 X11Keyboard::EventModifiers(uint16 state)
 {
+	// Pointer events come before any key; most hold no modifier.
+	if ((state & kModifierBits) == 0)
+		return 0;
+	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	return keyMap ? keyMap->Modifiers(state, fPressed) : 0;
 }
@@ -126,8 +164,9 @@ void X11Keyboard::HandleKeymapNotify(const xcb_keymap_notify_event_t* event)
 	memcpy(fPressed + 1, event->keys, sizeof(event->keys));
 }
 
-uint32 X11Keyboard::Modifiers() const
+uint32 X11Keyboard::Modifiers()
 {
+	Load();
 	xcb_connection_t* c = fConnection.Connection();
 	xcb_query_pointer_cookie_t pointerCookie = xcb_query_pointer(c, fConnection.Root());
 	xcb_query_keymap_cookie_t keymapCookie = xcb_query_keymap(c);

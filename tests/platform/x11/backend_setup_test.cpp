@@ -1,6 +1,7 @@
 // The X11 backend sets itself up on a thread of its own after Init(): calls
 // made at once, from any thread, wait for it; ending it at once is clean.
-// The key map comes last, with the libraries it needs.
+// The key map comes last, with the libraries it needs, once a window shows
+// or something needs it.
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -9,6 +10,8 @@
 
 #include "LoadedLibraries.h"
 #include "X11BackendTest.h"
+#include "display/x11/X11Connection.h"
+#include "display/x11/X11Keyboard.h"
 
 using namespace BPrivate;
 
@@ -35,6 +38,36 @@ TEST_F(BackendSetUpTest, KeyMapLibrariesComeWithTheKeyMap)
 	uint32 modifiers = ~0u;
 	backend.GetPointer(NULL, NULL, &modifiers);
 	EXPECT_EQ(modifiers & (B_SHIFT_KEY | B_CONTROL_KEY), 0u);
+}
+
+TEST_F(BackendSetUpTest, KeyMapLoadsOnceForWhicheverNeedsItFirst)
+{
+	X11Connection connection;
+	ASSERT_EQ(connection.Connect(Server()->Display().c_str()), B_OK);
+	ASSERT_EQ(connection.Prepare(), B_OK);
+	X11Keyboard keyboard(connection);
+	// Pointer events without modifiers, the first ones, need no key map.
+	EXPECT_EQ(keyboard.EventModifiers(0), 0u);
+	EXPECT_EQ(keyboard.XkbEventBase(), 0);
+
+	// The set-up thread's wait ends early once something else has loaded it
+	// and it is wanted; it does not load it again.
+	std::thread setUp([&] { EXPECT_EQ(keyboard.LoadWhenWanted(600000000), B_OK); });
+	std::atomic<int> shifted{0};
+	std::vector<std::thread> needers;
+	for (int i = 0; i < 4; i++) {
+		needers.emplace_back([&] {
+			if ((keyboard.EventModifiers(XCB_MOD_MASK_SHIFT) & B_SHIFT_KEY) != 0)
+				shifted++;
+		});
+	}
+	for (std::thread& thread : needers)
+		thread.join();
+	EXPECT_EQ(shifted.load(), 4);
+	EXPECT_NE(keyboard.XkbEventBase(), 0);
+	keyboard.Want();
+	setUp.join();
+	EXPECT_EQ(keyboard.Load(), B_OK);
 }
 
 TEST_F(BackendSetUpTest, AnUnreachableDisplayFailsInitAtOnce)
