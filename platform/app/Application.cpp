@@ -123,9 +123,6 @@ void BApplication::_Init(const char* signature, status_t* error)
 	std::vector<BMessage> initial;
 	if (executable_path(path))
 		BPrivate::take_initial_messages(path, &initial);
-	// The files it was given are about to be sniffed for their types.
-	if (hasArguments || !initial.empty())
-		BPrivate::prepare_mime_sniffer();
 
 	if ((fAppFlags & B_LAUNCH_MASK) == B_EXCLUSIVE_LAUNCH) {
 		std::vector<const BMessage*> launch;
@@ -141,6 +138,9 @@ void BApplication::_Init(const char* signature, status_t* error)
 		if (handedOver)
 			exit(0);
 	}
+	// The files it was given are about to be sniffed for their types.
+	if (hasArguments || !initial.empty())
+		BPrivate::prepare_mime_sniffer();
 
 	// An application is its windows: without a display (an X server that
 	// cannot be reached) it would run on with nothing to show. It ends, as
