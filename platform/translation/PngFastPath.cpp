@@ -9,6 +9,7 @@
 
 #include <Bitmap.h>
 
+#include "interface/BitmapPrefault.h"
 #include "interface/BitmapPrivate.h"
 #include "translation/PngInflate.h"
 #include "translation/PngPixels.h"
@@ -220,7 +221,7 @@ struct RowsResult {
 // The consumer: unfilters each row in its ring slot and writes its pixels to
 // the bitmap. |zeros| is a row of zeros, the row above the first.
 void unfilter_rows(PngRowRing* ring, const Picture* picture, const uint8* zeros, uint8* bits,
-                   int32 bytesPerRow, RowsResult* result)
+                   int32 bytesPerRow, BitmapPrefault* prefault, RowsResult* result)
 {
 	const uint32 height = picture->header.height;
 	uint8 alpha = 0xff;
@@ -228,6 +229,8 @@ void unfilter_rows(PngRowRing* ring, const Picture* picture, const uint8* zeros,
 		uint32 available = ring->WaitForRows(y);
 		if (available == 0)
 			return;
+		if (prefault != NULL)
+			prefault->WritingUpTo(int32(available));
 		for (; y < available; y++) {
 			uint8* slot = ring->Row(y);
 			const uint8* above = y > 0 ? ring->Row(y - 1) + 1 : zeros;
@@ -313,10 +316,16 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 
 	RowsResult rows;
 	std::thread consumer;
+	// The unfiltering thread is the slower of the two; the inflating one
+	// waits for it part of the time, which its core can spend mapping the
+	// bitmap's pages in ahead of it.
+	std::unique_ptr<BitmapPrefault> prefault;
+	if (threaded)
+		prefault.reset(new (std::nothrow) BitmapPrefault(bitmap.get()));
 	if (threaded) {
 		try {
-			consumer =
-			    std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow, &rows);
+			consumer = std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow,
+			                       prefault.get(), &rows);
 		} catch (const std::system_error&) {
 			return PngOutcome::kDeclined;
 		}
@@ -329,7 +338,7 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 			ring.Cancel();
 		consumer.join();
 	} else if (outcome == PngOutcome::kDone) {
-		unfilter_rows(&ring, &picture, zeros.get(), bits, bytesPerRow, &rows);
+		unfilter_rows(&ring, &picture, zeros.get(), bits, bytesPerRow, NULL, &rows);
 	}
 	// libpng meets a bad filter type before anything the inflating side
 	// found later in the stream.

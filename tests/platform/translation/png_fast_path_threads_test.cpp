@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "PngTestFiles.h"
+#include "interface/BitmapPrefault.h"
 
 using BPrivate::PngFastPathOptions;
 using BPrivate::PngOutcome;
@@ -61,6 +62,23 @@ TEST(PngFastPathThreads, RowsThroughSmallRingsMatchLibpng)
 			EXPECT_EQ(comparison.fast, PngOutcome::kDone) << colorType << " " << ringBytes;
 			EXPECT_TRUE(paths_agree(comparison)) << colorType << " " << ringBytes;
 		}
+	}
+}
+
+TEST(PngFastPathThreads, BigPictureWhosePagesAreMappedAheadMatchesLibpng)
+{
+	// Big enough for a helper to map the bitmap's pages in while the rows
+	// are written into them.
+	PngRecipe recipe = tall_picture(PNG_COLOR_TYPE_RGB);
+	recipe.width = 1200;
+	recipe.height = 1000;
+	recipe.idatSize = 65536;
+	ASSERT_GE(size_t(recipe.width) * recipe.height * 4, BPrivate::BitmapPrefault::kMinimumBytes);
+	std::vector<uint8> file = write_png(recipe);
+	for (size_t ringBytes : {size_t(0), size_t(1) << 20}) {
+		PngComparison comparison = compare_png_paths(file, ring_of(ringBytes));
+		EXPECT_EQ(comparison.fast, PngOutcome::kDone) << ringBytes;
+		EXPECT_TRUE(paths_agree(comparison)) << ringBytes;
 	}
 }
 
