@@ -14,7 +14,8 @@ namespace BPrivate {
 // A helper thread asks the kernel to map the pages in (MADV_POPULATE_WRITE,
 // which allocates and zeroes a missing page and leaves a present one alone, so
 // it never writes a byte and cannot race the writer), band by band, always
-// ahead of the rows the writer has announced. Without a second processor, a
+// ahead of the rows the writer has announced, and reads a byte of each page
+// so that a hypervisor maps it for user mode too. Without a second processor, a
 // kernel that lacks the call, or a bitmap that is small or was not freshly
 // mapped, nothing starts and the writer faults its pages itself.
 //
