@@ -219,7 +219,8 @@ struct RowsResult {
 };
 
 // The consumer: unfilters each row in its ring slot and writes its pixels to
-// the bitmap. |zeros| is a row of zeros, the row above the first.
+// the bitmap, telling |prefault| how far it goes. |zeros| is a row of zeros,
+// the row above the first.
 void unfilter_rows(PngRowRing* ring, const Picture* picture, const uint8* zeros, uint8* bits,
                    int32 bytesPerRow, BitmapPrefault* prefault, RowsResult* result)
 {
@@ -229,8 +230,7 @@ void unfilter_rows(PngRowRing* ring, const Picture* picture, const uint8* zeros,
 		uint32 available = ring->WaitForRows(y);
 		if (available == 0)
 			return;
-		if (prefault != NULL)
-			prefault->WritingUpTo(int32(available));
+		prefault->WritingUpTo(int32(available));
 		for (; y < available; y++) {
 			uint8* slot = ring->Row(y);
 			const uint8* above = y > 0 ? ring->Row(y - 1) + 1 : zeros;
@@ -315,17 +315,15 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 	int32 bytesPerRow = bitmap->BytesPerRow();
 
 	RowsResult rows;
-	std::thread consumer;
 	// The unfiltering thread is the slower of the two; the inflating one
 	// waits for it part of the time, which its core can spend mapping the
 	// bitmap's pages in ahead of it.
-	std::unique_ptr<BitmapPrefault> prefault;
-	if (threaded)
-		prefault.reset(new (std::nothrow) BitmapPrefault(bitmap.get()));
+	BitmapPrefault prefault(threaded ? bitmap.get() : NULL);
+	std::thread consumer;
 	if (threaded) {
 		try {
 			consumer = std::thread(unfilter_rows, &ring, &picture, zeros.get(), bits, bytesPerRow,
-			                       prefault.get(), &rows);
+			                       &prefault, &rows);
 		} catch (const std::system_error&) {
 			return PngOutcome::kDeclined;
 		}
@@ -338,7 +336,7 @@ PngOutcome decode_image(PngChunkReader& chunks, const Picture& picture,
 			ring.Cancel();
 		consumer.join();
 	} else if (outcome == PngOutcome::kDone) {
-		unfilter_rows(&ring, &picture, zeros.get(), bits, bytesPerRow, NULL, &rows);
+		unfilter_rows(&ring, &picture, zeros.get(), bits, bytesPerRow, &prefault, &rows);
 	}
 	// libpng meets a bad filter type before anything the inflating side
 	// found later in the stream.

@@ -109,8 +109,9 @@ status_t X11Keyboard::_LoadKeymap()
 	return B_OK;
 }
 
-std::shared_ptr<X11KeyMap> X11Keyboard::_KeyMap() const
+std::shared_ptr<X11KeyMap> X11Keyboard::_KeyMap()
 {
+	Load();
 	std::lock_guard<std::mutex> guard(fLock);
 	return fKeyMap;
 }
@@ -133,7 +134,6 @@ TranslatedKey X11Keyboard::HandleKey(uint32 keycode, uint16 state, bool down, bo
 	else
 		slot &= (uint8) ~bit;
 
-	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	if (!keyMap)
 		return TranslatedKey{};
@@ -142,7 +142,6 @@ TranslatedKey X11Keyboard::HandleKey(uint32 keycode, uint16 state, bool down, bo
 
 bool X11Keyboard::IsModifierKey(uint32 keycode)
 {
-	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	return keyMap && keyMap->IsModifierKey(keycode);
 }
@@ -152,7 +151,6 @@ uint32 X11Keyboard::EventModifiers(uint16 state)
 	// Pointer events come before any key; most hold no modifier.
 	if ((state & kModifierBits) == 0)
 		return 0;
-	Load();
 	std::shared_ptr<X11KeyMap> keyMap = _KeyMap();
 	return keyMap ? keyMap->Modifiers(state, fPressed) : 0;
 }
@@ -166,7 +164,6 @@ void X11Keyboard::HandleKeymapNotify(const xcb_keymap_notify_event_t* event)
 
 uint32 X11Keyboard::Modifiers()
 {
-	Load();
 	xcb_connection_t* c = fConnection.Connection();
 	xcb_query_pointer_cookie_t pointerCookie = xcb_query_pointer(c, fConnection.Root());
 	xcb_query_keymap_cookie_t keymapCookie = xcb_query_keymap(c);

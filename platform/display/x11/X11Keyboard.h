@@ -59,7 +59,8 @@ public:
 
 private:
 	status_t _Init();
-	std::shared_ptr<X11KeyMap> _KeyMap() const;
+	// Loads it first if nothing has yet.
+	std::shared_ptr<X11KeyMap> _KeyMap();
 	status_t _LoadKeymap();
 
 	X11Connection& fConnection;
